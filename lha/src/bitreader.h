@@ -16,7 +16,7 @@ public:
     static constexpr std::size_t kBufferSize = 64 * 1024;
     static constexpr std::size_t kPad = 16;
 
-    explicit BitReader(ByteStream& in) : in_(in), buf_(new std::uint8_t[kBufferSize + kPad]) {
+    explicit BitReader(ByteStream& in) : in_(in), buf_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize + kPad)) {
         p_ = end_ = buf_.get();
         fill();
         refill();

@@ -36,7 +36,7 @@ protected:
     // `history` bytes before the first output, initially `fill` (the window
     // of an LHA stream starts as spaces: a distance before the start reads them).
     WindowedDecoder(std::size_t history, std::uint64_t originalSize, std::uint8_t fill = 0x20)
-        : history_(history), remaining_(originalSize), win_(new std::uint8_t[history + kChunk + kSlack]) {
+        : history_(history), remaining_(originalSize), win_(std::make_unique_for_overwrite<std::uint8_t[]>(history + kChunk + kSlack)) {
         std::memset(win_.get(), fill, history);
         pos_ = history;
     }
