@@ -29,8 +29,8 @@ public:
           t_(kNT, 8) {}
 
 private:
-    // Every distance the stream can express stays inside the history, so a
-    // match never reads before the buffer (it reads the initial spaces).
+    // Every distance the stream can express fits in the history, so only the
+    // start of the member (checkDistance) limits it.
     static std::size_t historyFor(int windowBits, bool lhark) {
         if (lhark) return std::size_t{1} << 16;
         int np = windowBits <= 13 ? 14 : windowBits + 1;
@@ -89,16 +89,24 @@ private:
     }
 
     void readBlock() {
+        br_.checkNotOverrun();
         blockLeft_ = br_.get(16);
         if (blockLeft_ == 0) throw Error(Errc::BadData, "block of zero symbols");
         readLengths(t_, kNT, kTBit, 3);
         readCTable();
         readLengths(p_, np_, pbit_, -1);
+        br_.checkNotOverrun();
     }
 
     void decode(std::size_t target) override {
-        if (lhark_) return decodeLoop<true>(target);
-        decodeLoop<false>(target);
+        try {
+            if (lhark_) return decodeLoop<true>(target);
+            decodeLoop<false>(target);
+        } catch (const Error& e) {
+            // Garbage read past the end of the data is a truncation.
+            if (e.code() == Errc::BadData) br_.checkNotOverrun();
+            throw;
+        }
     }
 
     template <bool Lhark>
@@ -145,6 +153,7 @@ private:
                     br_.consume(k);
                 }
             }
+            checkDistance(pos, dist);
             copyMatch(w + pos, dist, len);
             pos += len;
         }
