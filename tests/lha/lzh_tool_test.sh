@@ -64,6 +64,8 @@ check "select exit 0" status_is 0 "$lzh" x -C "$work/sel" "$corpus/regression/mu
 check "select picked three" test "$(find "$work/sel" -type f | wc -l)" -eq 3
 check "print" sh -c "'$lzh' p '$corpus/regression/multiple.lzh' file2-1.txt | cmp -s - '$work/sel/file2-1.txt'"
 
+check "unmatched name exit 1" status_is 1 "$lzh" t "$corpus/regression/multiple.lzh" file1.txt nosuch.txt
+
 # Fatal cases: status 2.
 check "missing archive exit 2" status_is 2 "$lzh" l "$work/none.lzh"
 check "not an archive exit 2" status_is 2 "$lzh" l "$corpus/../README.md"
