@@ -107,3 +107,24 @@ void TFormBackground::AppException(TObject*, const Exception&) { Close(); }
 void TFormBackground::RunInstall() {
     // The install sequence proper (first dialog, copy, extraction) runs here.
 }
+
+void DeleteFolderTree(const std::string& folder) {
+    const std::string prefix = AddBackslash(folder);
+    WIN32_FIND_DATAA entry;
+    fw::FindHandle find(FindFirstFileA((prefix + "*").c_str(), &entry));
+    if (find) {
+        do {
+            const std::string path = prefix + entry.cFileName;
+            const bool directory = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            if (directory && entry.cFileName[0] == '.') continue;
+            if (directory) {
+                DeleteFolderTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    }
+    find.reset();
+    RemoveDirectoryA(prefix.substr(0, prefix.size() - 1).c_str());
+}

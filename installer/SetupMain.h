@@ -42,3 +42,8 @@ public:
 
 // The pen colour of gradient line i (0 to 63): dark blue to nearly white.
 COLORREF GradientColor(int line) noexcept;
+
+// Deletes a folder with everything below it, read-only, hidden and system
+// files included. Sub-folders whose names begin with a dot stay, and with
+// them the folders above them. Nothing is reported.
+void DeleteFolderTree(const std::string& folder);
