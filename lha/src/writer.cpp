@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lha/crc16.h"
+#include "lha/error.h"
 #include "writer_headers.h"
 
 namespace lha {
@@ -16,8 +17,8 @@ namespace {
 
 constexpr std::size_t kReadBlock = 256 * 1024;
 
-std::runtime_error ioError(const std::string& what, const std::filesystem::path& path) {
-    return std::runtime_error(what + ": " + path.string());
+Error ioError(const std::string& what, const std::filesystem::path& path) {
+    return Error(Errc::Io, what + ": " + path.string());
 }
 
 }  // namespace
@@ -78,7 +79,7 @@ void ArchiveWriter::addFile(const MemberInfo& info, MemberSource& data) {
     m.fields.method = data.size() ? std::string(methodId(options_.method)) : "-lh0-";
     m.fields.originalSize = data.size();
     m.fields.wide = data.size() > 0xFFFFFFFFull;
-    if (m.fields.wide && options_.headerLevel != 2) throw std::length_error("files of 4 GiB or more need header level 2: " + info.path);
+    if (m.fields.wide && options_.headerLevel != 2) throw Error(Errc::Limit, "files of 4 GiB or more need header level 2: " + info.path);
     writeMember(m, &data);
 }
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "lha/crc16.h"
+#include "lha/error.h"
 #include "writer_names.h"
 
 namespace lha::writer_detail {
@@ -39,7 +40,7 @@ public:
 };
 
 std::uint32_t to32(std::uint64_t v, const char* what) {
-    if (v > k32BitLimit) throw std::length_error(std::string(what) + " does not fit this header level (use level 2)");
+    if (v > k32BitLimit) throw Error(Errc::Limit, std::string(what) + " does not fit this header level (use level 2)");
     return static_cast<std::uint32_t>(v);
 }
 
@@ -54,7 +55,7 @@ struct SplitName {
 };
 
 SplitName splitName(const HeaderFields& f, const MemberInfo& info, unsigned codePage) {
-    const auto parts = splitArchivePath(info.path, codePage);
+    const auto parts = splitMemberPath(info.path, codePage);
     SplitName n;
     const std::size_t folderParts = f.directory ? parts.size() : parts.size() - 1;
     for (std::size_t i = 0; i < folderParts; ++i) {
@@ -112,7 +113,7 @@ std::uint8_t checksum(const std::vector<std::uint8_t>& data, std::size_t from, s
 
 std::vector<std::uint8_t> level0(const HeaderFields& f, const MemberInfo& info, const WriterOptions& o) {
     const SplitName n = splitName(f, info, o.codePage);
-    if (n.dosPath.size() > kMaxLevel0Name) throw std::length_error("name too long for a level-0 header: " + info.path);
+    if (n.dosPath.size() > kMaxLevel0Name) throw Error(Errc::Limit, "name too long for a level-0 header: " + info.path);
     Bytes b;
     b.u8(0);  // header size, set below
     b.u8(0);  // checksum, set below
@@ -132,7 +133,7 @@ std::vector<std::uint8_t> level0(const HeaderFields& f, const MemberInfo& info, 
 
 std::vector<std::uint8_t> level1(const HeaderFields& f, const MemberInfo& info, const WriterOptions& o) {
     const SplitName n = splitName(f, info, o.codePage);
-    if (n.file.size() > kMaxLevel0Name) throw std::length_error("file name too long for a level-1 header: " + info.path);
+    if (n.file.size() > kMaxLevel0Name) throw Error(Errc::Limit, "file name too long for a level-1 header: " + info.path);
     std::vector<Extension> ext;
     if (!n.folder.empty()) ext.push_back(textExtension(0x02, n.folder));
     for (auto& e : commonExtensions(f, info)) ext.push_back(std::move(e));
@@ -189,7 +190,7 @@ std::vector<std::uint8_t> level2(const HeaderFields& f, const MemberInfo& info, 
     // A total size that is a multiple of 256 would start with the byte that
     // marks the end of the archive.
     if (b.data.size() % 256 == 0) b.u8(0);
-    if (b.data.size() > 0xFFFF) throw std::length_error("header too large: " + info.path);
+    if (b.data.size() > 0xFFFF) throw Error(Errc::Limit, "header too large: " + info.path);
     b.put16At(0, static_cast<std::uint32_t>(b.data.size()));
     b.put16At(crcOffset, crc16(b.data));
     return b.data;
@@ -207,7 +208,7 @@ std::uint32_t dosTimestamp(std::int64_t unixSeconds) {
 #endif
     const int year = local.tm_year + 1900;
     if (year < 1980) return (1u << 21) | (1u << 16);  // 1980-01-01, the earliest date the field holds
-    if (year > 2107) throw std::out_of_range("date past 2107 cannot be stored at header levels 0 and 1");
+    if (year > 2107) throw Error(Errc::Limit, "date past 2107 cannot be stored at header levels 0 and 1");
     const std::uint32_t date = (static_cast<std::uint32_t>(year - 1980) << 9) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) |
                                static_cast<std::uint32_t>(local.tm_mday);
     const std::uint32_t time = (static_cast<std::uint32_t>(local.tm_hour) << 11) | (static_cast<std::uint32_t>(local.tm_min) << 5) |

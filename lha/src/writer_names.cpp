@@ -1,43 +1,21 @@
 #include "writer_names.h"
 
-#include <stdexcept>
+#include <algorithm>
+
+#include "lha/error.h"
+#include "lha/path.h"
 
 namespace lha::writer_detail {
 
-bool isLeadByte(unsigned char byte, unsigned codePage) {
-    switch (codePage) {
-        case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        case 936:
-        case 949:
-        case 950: return byte >= 0x81 && byte <= 0xFE;
-        default: return false;
-    }
-}
-
-std::vector<std::string> splitArchivePath(std::string_view path, unsigned codePage) {
-    if (path.size() >= 2 && path[1] == ':') throw std::invalid_argument("archive path has a drive letter: " + std::string(path));
-    std::vector<std::string> parts;
-    std::string current;
-    auto endComponent = [&] {
-        if (current == "..") throw std::invalid_argument("archive path leaves its folder: " + std::string(path));
-        if (!current.empty() && current != ".") parts.push_back(current);
-        current.clear();
-    };
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(path[i]);
-        if (isLeadByte(byte, codePage) && i + 1 < path.size()) {
-            current += path.substr(i, 2);
-            ++i;
-        } else if (byte == '/' || byte == '\\') {
-            endComponent();
-        } else if (byte == 0xFF || byte == 0) {
-            throw std::invalid_argument("archive path holds a byte that cannot be stored: " + std::string(path));
-        } else {
-            current += static_cast<char>(byte);
-        }
-    }
-    endComponent();
-    if (parts.empty()) throw std::invalid_argument("empty archive path");
+std::vector<std::string> splitMemberPath(std::string_view path, unsigned codePage) {
+    auto refuse = [&](const char* why) { return Error(Errc::BadHeader, std::string(why) + ": " + std::string(path)); };
+    if (path.find('\0') != std::string_view::npos || path.find('\xFF') != std::string_view::npos)
+        throw refuse("member name holds a byte that cannot be stored");
+    if (path.size() >= 2 && path[1] == ':') throw refuse("member name has a drive letter");
+    auto parts = splitPath(path, codePage);
+    if (parts.empty()) throw refuse("empty member name");
+    if (std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p == "." || p == ".."; }))
+        throw refuse("member name has a \".\" or \"..\" component");
     return parts;
 }
 

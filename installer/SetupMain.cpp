@@ -1,0 +1,109 @@
+#include "SetupMain.h"
+
+#include "HelperUtils.h"
+#include "framework/Registry.h"
+
+namespace {
+
+constexpr char kLibraryMissing[] = "UNLHA32.DLL n'a pas pu être chargée";
+constexpr char kLibraryCorrupt[] = "UNLHA32.DLL est un fichier corrompu";
+constexpr int kGradientLines = 64;
+
+}  // namespace
+
+std::string SetupConfig::PathFor(const std::string& exePath) { return ChangeFileExt(exePath, ".ini"); }
+
+SetupConfig SetupConfig::Read(const std::string& iniPath) {
+    const TIniFile ini(iniPath);
+    SetupConfig config;
+    config.ProjectName = ini.ReadString("Setup", "ProjectName", "");
+    config.GameTitle = ini.ReadString("Setup", "GameTitle", "");
+    config.DiskNumber = ini.ReadInteger("Setup", "DiskNumber", 0);
+    return config;
+}
+
+COLORREF GradientColor(int line) noexcept {
+    const auto level = static_cast<BYTE>(4 * line);
+    return RGB(level, level, static_cast<BYTE>(128 + 2 * line));
+}
+
+TFormBackground::TFormBackground(TComponent* owner) : TForm(owner) {
+    SetName("FormBackground");
+    SetBorderStyle(TFormBorderStyle::None);
+    SetCaption("FormBackground");
+    SetColor(clBtnFace);
+    Font.SetName("Comic sans ms");
+    Font.SetHeight(-12);
+    Font.SetCharset(DEFAULT_CHARSET);
+    Font.SetColor(clWindowText);
+    SetClientSize(688, 453);
+
+    OpaquePaintBox1.SetParent(this);
+    OpaquePaintBox1.SetAlign(TAlign::Client);
+    OpaquePaintBox1.SetOpaque(true);
+    OpaquePaintBox1.SetColor(clAppWorkSpace);
+    OpaquePaintBox1.OnPaint = [this](TObject* sender) { OpaquePaintBox1Paint(sender); };
+
+    OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    DoCreate();
+}
+
+void TFormBackground::FormCreate(TObject*) {
+    // The size is taken once: a later change of resolution leaves the form as it is.
+    SetBounds(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const SetupConfig config = SetupConfig::Read(SetupConfig::PathFor(Application->ExeName()));
+    ProjectName = config.ProjectName;
+    GameTitle = config.GameTitle;
+    DiskNumber = config.DiskNumber;
+    Application->OnIdle = [this](TObject* sender, bool& done) { StartInstall(sender, done); };
+}
+
+void TFormBackground::OpaquePaintBox1Paint(TObject*) {
+    TCanvas& canvas = OpaquePaintBox1.PaintCanvas();
+    const int width = ClientWidth();
+    const int height = ClientHeight();
+    // Wide, overlapping lines cover every pixel, so nothing is erased first.
+    canvas.Pen.SetStyle(TPenStyle::InsideFrame);
+    canvas.Pen.SetWidth(height / kGradientLines + 2);
+    for (int i = 0; i < kGradientLines; ++i) {
+        canvas.Pen.SetColor(static_cast<TColor>(GradientColor(i)));
+        const int y = i * height / (kGradientLines - 1);
+        canvas.MoveTo(0, y);
+        canvas.LineTo(width, y);
+    }
+}
+
+void TFormBackground::StartInstall(TObject*, bool&) {
+    Application->OnIdle = nullptr;
+    Application->OnException = [this](TObject* sender, const Exception& error) { AppException(sender, error); };
+
+    // Whatever happens below, the library goes and the form closes, which ends the program.
+    struct CloseAtEnd {
+        TFormBackground& form;
+        ~CloseAtEnd() {
+            form.UnlhaEntry = nullptr;
+            form.ArchiveLibrary.reset();
+            form.Close();
+        }
+    } closeAtEnd{*this};
+
+    if (ProjectName.empty() || GameTitle.empty()) return;
+    ArchiveLibrary.reset(LoadArchiveLibrary());
+    if (!ArchiveLibrary) {
+        Application->ShowException(Exception(kLibraryMissing));
+        return;
+    }
+    UnlhaEntry = reinterpret_cast<TUnlhaEntry>(
+        reinterpret_cast<void*>(GetProcAddress(ArchiveLibrary.get(), "Unlha")));
+    if (!UnlhaEntry) {
+        Application->ShowException(Exception(kLibraryCorrupt));
+        return;
+    }
+    RunInstall();
+}
+
+void TFormBackground::AppException(TObject*, const Exception&) { Close(); }
+
+void TFormBackground::RunInstall() {
+    // The install sequence proper (first dialog, copy, extraction) runs here.
+}
