@@ -1,8 +1,6 @@
 #include "lha/encoder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -32,15 +30,10 @@ const MethodShape& shapeOf(CompressionMethod method) {
     throw std::invalid_argument("unknown compression method");
 }
 
-SearchEffort effortOf(CompressionMethod method) {
-    if (const char* e = std::getenv("LHA_EFFORT")) { unsigned a, b, c; std::sscanf(e, "%u,%u,%u", &a, &b, &c); return {a, b, c}; }
-    switch (method) {
-        case CompressionMethod::lh5: return {24, 64, 2};
-        case CompressionMethod::lh6: return {24, 64, 2};
-        case CompressionMethod::lh7: return {24, 64, 2};
-    }
-    throw std::invalid_argument("unknown compression method");
-}
+// Measured on text-like and game-data-like inputs: deeper trees and more
+// passes still shrink the output, but by less than 0.1% for each doubling of
+// the time.
+constexpr SearchEffort kEffort{24, 64, 2};
 
 unsigned threadCount(unsigned requested) {
     if (requested) return requested;
@@ -69,7 +62,7 @@ CompressionMethod parseCompressionMethod(std::string_view text) {
 struct Encoder::State {
     State(const EncoderOptions& options, Sink s)
         : shape(shapeOf(options.method)),
-          effort(effortOf(options.method)),
+          effort(kEffort),
           threads(threadCount(options.threads)),
           sink(std::move(s)) {}
 

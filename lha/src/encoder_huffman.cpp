@@ -84,8 +84,8 @@ std::vector<std::uint8_t> buildCodeLengths(std::span<const std::uint32_t> freq) 
         if (freq[s]) symbols.push_back(s);
     if (symbols.size() < 2) return lengths;
 
-    std::stable_sort(symbols.begin(), symbols.end(),
-                     [&](std::uint32_t x, std::uint32_t y) { return freq[x] < freq[y]; });
+    std::sort(symbols.begin(), symbols.end(),
+              [&](std::uint32_t x, std::uint32_t y) { return freq[x] != freq[y] ? freq[x] < freq[y] : x < y; });
     std::vector<std::uint32_t> work(symbols.size());
     for (std::size_t i = 0; i < symbols.size(); ++i) work[i] = freq[symbols[i]];
     minimumRedundancyLengths(work);

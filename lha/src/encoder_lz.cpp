@@ -12,7 +12,6 @@ namespace {
 
 constexpr unsigned kHashBits = 16;
 constexpr std::size_t kSegment = 1 << 16;
-constexpr unsigned kShortenedLengths = 4;
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 
 inline std::uint32_t hash3(const std::uint8_t* p) {
@@ -121,13 +120,10 @@ void ChunkCompressor::collectMatches(std::size_t begin, std::size_t end) {
         matches_.insert(matches_.end(), found, found + n);
         ++pos;
         if (n && found[n - 1].length >= effort_.niceLength) {
-            // Long repeats are taken whole; the positions inside them are only
-            // remembered for later searches.
+            // Long repeats are taken whole. The positions inside them are not
+            // even added to the trees: the text they repeat is there already.
             const std::size_t skipEnd = std::min(end, pos - 1 + found[n - 1].length);
-            for (; pos < skipEnd; ++pos) {
-                matchStart_[pos - begin] = static_cast<std::uint32_t>(matches_.size());
-                if (pos + kMinMatch <= size_) insert(pos);
-            }
+            for (; pos < skipEnd; ++pos) matchStart_[pos - begin] = static_cast<std::uint32_t>(matches_.size());
         }
     }
     matchStart_[end - begin] = static_cast<std::uint32_t>(matches_.size());
@@ -149,9 +145,7 @@ void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& pr
         for (std::uint32_t m = matchStart_[i]; m < matchStart_[i + 1]; ++m) {
             const unsigned longest = static_cast<unsigned>(std::min<std::size_t>(matches_[m].length, n - i));
             const std::uint32_t base = here + prices.position[positionSymbol(matches_[m].distance)];
-            // Cutting a match a few bytes short often lets the next one start
-            // better; cutting it much shorter rarely pays for the work.
-            for (unsigned len = std::max(shorter + 1, longest - std::min(longest, kShortenedLengths)); len <= longest; ++len) {
+            for (unsigned len = shorter + 1; len <= longest; ++len) {
                 const std::uint32_t c = base + prices.symbol[lengthSymbol(len)];
                 if (c < cost_[i + len]) {
                     cost_[i + len] = c;
@@ -197,6 +191,7 @@ ChunkCompressor::Prices ChunkCompressor::initialPrices(std::size_t begin, std::s
 }
 
 void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t history, BitWriter& out) {
+
     data_ = data.data();
     size_ = data.size();
     std::fill(head_.begin(), head_.end(), -1);

@@ -37,6 +37,7 @@ private:
 
     unsigned searchTree(std::size_t pos, unsigned treeLimit, Match* out);
     void insert(std::size_t pos);
+
     unsigned findMatches(std::size_t pos, unsigned maxLength, Match* out);
     void collectMatches(std::size_t begin, std::size_t end);
     void parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens);
