@@ -92,6 +92,7 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND wnd) {
         } else if ((cls == "Static" || cls == "STATIC") &&
                    (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             info.hasIcon = IsWindowVisible(child) != FALSE;
+            info.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
         }
     }
     return info;

@@ -47,6 +47,7 @@ struct MessageBoxInfo {
     std::string text;
     std::vector<int> buttons;  // ids of the visible push buttons
     bool hasIcon = false;
+    HICON icon = nullptr;  // the shared system icon the box shows
 };
 std::optional<MessageBoxInfo> ReadMessageBox(HWND wnd);
 // Waits for a message box (class #32770) of the process.
