@@ -125,7 +125,7 @@ PackResult writeArchive(const fs::path& archive, const std::vector<PackEntry>& e
     PackResult result;
     for (const auto& e : entries) {
         lha::MemberInfo info;
-        info.path = toCodePage(e.relative.generic_path(), options.codePage);
+        info.path = toCodePage(fs::path(e.relative.generic_string<fs::path::value_type>()), options.codePage);
         readFileFacts(e.source, info);
         if (e.directory) {
             writer.addDirectory(info);
