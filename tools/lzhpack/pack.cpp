@@ -28,7 +28,9 @@ std::uint64_t ticks(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime}
 void readFileFacts(const fs::path& path, lha::MemberInfo& info) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) throw Error(Errc::Io, "cannot read the times of " + path.string());
-    info.windowsTimes = lha::WindowsFileTimes{ticks(data.ftCreationTime), ticks(data.ftLastWriteTime), ticks(data.ftLastAccessTime)};
+    // The access time changes by reading the file; the last write stands in
+    // for it so that packing the same files twice gives the same archive.
+    info.windowsTimes = lha::WindowsFileTimes{ticks(data.ftCreationTime), ticks(data.ftLastWriteTime), ticks(data.ftLastWriteTime)};
     info.modified = static_cast<std::int64_t>((ticks(data.ftLastWriteTime) - 116444736000000000ull) / 10000000ull);
     info.attributes = static_cast<std::uint8_t>(data.dwFileAttributes & 0x27);  // read-only, hidden, system, archive
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) info.attributes |= kAttrArchive;
@@ -44,8 +46,11 @@ void readFileFacts(const fs::path& path, lha::MemberInfo& info) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) throw Error(Errc::Io, "cannot read the times of " + path.string());
     info.modified = st.st_mtim.tv_sec;
-    // No creation time here: the last change of the file stands in for it.
-    info.windowsTimes = lha::WindowsFileTimes{filetimeOf(st.st_mtim), filetimeOf(st.st_mtim), filetimeOf(st.st_atim)};
+    // No creation time here, and the access time changes by reading the file
+    // (the same files packed twice must give the same archive): the last
+    // write stands in for both.
+    const std::uint64_t written = filetimeOf(st.st_mtim);
+    info.windowsTimes = lha::WindowsFileTimes{written, written, written};
     info.attributes = S_ISDIR(st.st_mode) ? 0 : kAttrArchive;
     if (!(st.st_mode & S_IWUSR)) info.attributes |= kAttrReadOnly;
 }
