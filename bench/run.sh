@@ -88,3 +88,7 @@ MiB/s: output size over wall time. cpu MiB/s: over user + system CPU time, the
 steadier measure on a shared machine. ours/x: the peer's CPU time divided by
 ours (above 1: ours is faster). Each figure is the run with the least CPU time.
 NOTE
+
+echo
+echo "== encode"
+sh "$root/bench/encode.sh" "$size_mib" "$repeats"

@@ -183,9 +183,9 @@ namespace {
 
 // Block boundaries are searched on a grid of this many tokens; prefix
 // histograms at each grid point make any grid-aligned range cheap to price.
-constexpr std::size_t kGrid = 256;
+constexpr std::size_t kGrid = 512;
 constexpr std::size_t kMaxGridUnitsPerBlock = kMaxBlockSymbols / kGrid;
-constexpr unsigned kSplitCandidates = 31;
+constexpr unsigned kSplitCandidates = 15;
 
 class BlockSplitter {
 public:
