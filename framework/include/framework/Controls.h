@@ -247,12 +247,14 @@ protected:
     virtual void PaintWindow(HDC dc);
     void AlignControls();
     bool IsSystemClass() const noexcept { return systemClass_; }
+    // Hands a mouse message to the windowless child it concerns (the one
+    // holding the capture, else the one under the point); true when one took it.
+    bool RouteMouseToGraphic(TMessage& message);
 
 private:
     friend class TControl;
     static LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void EnsureWindowClass(const TCreateParams& params);
-    bool RouteMouseToGraphic(TMessage& message);
     void Reflect(TMessage& message);
 
     HWND handle_ = nullptr;
