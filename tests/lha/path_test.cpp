@@ -97,11 +97,13 @@ TEST(SafePath, MemberFlagsAreApplied) {
     EXPECT_EQ(r.issues, lha::kPathBackslash);
     EXPECT_EQ(r.path, "dir/file");
 
-    // The member's own code page wins over the caller's default.
+    // The file system's code page decides how bytes split, not the archive's:
+    // under 1252 the 0x5C after 0xE9 is a separator the OS would honour.
     lha::MemberHeader latin;
     latin.path = "caf\xe9\\x";
-    latin.codePage = 1252;
-    EXPECT_EQ(lha::resolveSafePath(latin).path, "caf\xe9/x");
+    latin.codePage = 932;
+    EXPECT_EQ(lha::resolveSafePath(latin, {.codePage = 1252}).path, "caf\xe9/x");
+    EXPECT_EQ(lha::resolveSafePath(latin, {.codePage = 932}).path, "caf\xe9\\x");
 }
 
 }  // namespace
