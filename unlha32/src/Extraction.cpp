@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "Failure.h"
@@ -112,13 +113,13 @@ private:
     }
 
     void extractFolder(const lha::MemberHeader& m, const MemberPath& path) {
-        createSubFolders(target_, path.components);
+        ensureFolder(path.components);
         folderTimes_.emplace_back(target_ + joinPath(path.components), timesOf(m));
     }
 
     void extractFile(const lha::MemberHeader& m, const MemberPath& path) {
         const std::vector<std::string> folders(path.components.begin(), path.components.end() - 1);
-        createSubFolders(target_, folders);
+        ensureFolder(folders);
         const std::string finalPath = target_ + joinPath(path.components);
         switch (pathKind(finalPath)) {
         case PathKind::Folder: throw MemberFailed("a folder of that name exists");
@@ -133,6 +134,18 @@ private:
         });
         staged.commit(finalPath, timesOf(m), attributesOf(m), command_.unattended);
         ++report_.filesWritten;
+    }
+
+    // Members of one folder usually follow each other: its parts are created
+    // (or found) once per call.
+    void ensureFolder(const std::vector<std::string>& components) {
+        if (components.empty() || !readyFolders_.insert(joinPath(components)).second) return;
+        try {
+            createSubFolders(target_, components);
+        } catch (...) {
+            readyFolders_.erase(joinPath(components));
+            throw;
+        }
     }
 
     bool checkCancel(std::uint64_t dataOffset, double compressedDone) {
@@ -152,6 +165,7 @@ private:
     lha::ArchiveReader reader_;
     std::string target_;
     std::vector<std::pair<std::string, FileTimes>> folderTimes_;
+    std::set<std::string> readyFolders_;
     ExtractionReport report_;
 };
 
