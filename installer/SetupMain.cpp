@@ -4,11 +4,14 @@
 #include "HelperUtils.h"
 #include "framework/Registry.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr char kLibraryMissing[] = "UNLHA32.DLL n'a pas pu être chargée";
 constexpr char kLibraryCorrupt[] = "UNLHA32.DLL est un fichier corrompu";
 constexpr int kGradientLines = 64;
+constexpr char kInsertDisk[] = "Insérez la disquette %d";
 
 }  // namespace
 
@@ -137,4 +140,51 @@ void DeleteFolderTree(const std::string& folder) {
     }
     find.reset();
     RemoveDirectoryA(prefix.substr(0, prefix.size() - 1).c_str());
+}
+
+std::string ArchivePartName(const std::string& projectName, int disk) {
+    char ext[16];
+    std::snprintf(ext, sizeof ext, ".%.3d", disk);
+    return projectName + ext;
+}
+
+bool TFormBackground::StageArchive(const std::string& stagingFolder, const std::string& stagedArchive) {
+    if (DiskNumber > 0) return StageArchiveParts(stagingFolder, stagedArchive);
+    return CopyToStaging(ExeFolder() + ProjectName + ".lzh", stagingFolder);
+}
+
+bool TFormBackground::CopyToStaging(const std::string& source, const std::string& stagingFolder) {
+    FileOperation.SetOptions({foNoConfirmation});
+    FileOperation.SetSource(source);
+    FileOperation.SetDestination(stagingFolder);
+    return FileOperation.Copy();
+}
+
+bool TFormBackground::StageArchiveParts(const std::string& stagingFolder, const std::string& stagedArchive) {
+    for (int disk = 1; disk <= DiskNumber; ++disk) {
+        const std::string part = ExeFolder() + ArchivePartName(ProjectName, disk);
+        // The first part must be beside the installer: its absence is the
+        // file-open error, which names the file.
+        if (disk == 1 && !FileExists(part)) TFileStream(part, FileMode::OpenRead);
+        if (!WaitForDisk(disk, part)) return false;
+        if (!CopyToStaging(part, stagingFolder)) return false;
+    }
+    JoinSplitArchive(stagedArchive, stagingFolder, DiskNumber);
+    return true;
+}
+
+bool TFormBackground::WaitForDisk(int disk, const std::string& part) {
+    // Every disk from the second on is confirmed, even one already in the
+    // drive. The first disk is asked for only when it was taken out after
+    // its part was found, so the wait can never loop without the user.
+    bool prompt = disk >= 2;
+    for (;;) {
+        if (prompt) {
+            char text[64];
+            std::snprintf(text, sizeof text, kInsertDisk, disk);
+            if (ShowMessageBox(text, MB_OKCANCEL) == IDCANCEL) return false;
+        }
+        if (IsDriveReady(ExeFolder()) && FileExists(part)) return true;
+        prompt = true;
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The full-screen background form: the installer's main form, painted with
 // a blue-to-white gradient, on which the whole install takes place.
+#include "FileOperation.h"
 #include "OpaquePaint.h"
 #include "framework/Forms.h"
 
@@ -26,6 +27,7 @@ public:
     explicit TFormBackground(TComponent* owner);
 
     TOpaquePaintBox OpaquePaintBox1{this};
+    TFileOperation FileOperation{this};
 
     std::string ProjectName;
     std::string GameTitle;
@@ -38,7 +40,20 @@ public:
     void StartInstall(TObject* sender, bool& done);
     void AppException(TObject* sender, const Exception& error);
     void RunInstall();
+
+    // Copies the game's archive into the staging folder: the whole archive
+    // beside the installer, or its parts disk by disk joined into one. False
+    // when the user stopped (an aborted copy, Cancel at a disk prompt).
+    bool StageArchive(const std::string& stagingFolder, const std::string& stagedArchive);
+
+private:
+    bool CopyToStaging(const std::string& source, const std::string& stagingFolder);
+    bool StageArchiveParts(const std::string& stagingFolder, const std::string& stagedArchive);
+    bool WaitForDisk(int disk, const std::string& part);
 };
+
+// The file name of part `disk` of a split archive: ProjectName.001, .002, ...
+std::string ArchivePartName(const std::string& projectName, int disk);
 
 // The pen colour of gradient line i (0 to 63): dark blue to nearly white.
 COLORREF GradientColor(int line) noexcept;

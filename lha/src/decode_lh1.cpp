@@ -130,6 +130,7 @@ private:
             unsigned top = posTop_[peek];
             br_.consume(posLen_[peek]);
             std::size_t dist = ((top << 6) | br_.get(6)) + 1;
+            // LHarc-era encoders match against the initial spaces: no start check.
             copyMatch(w + pos, dist, len);
             pos += len;
         }

@@ -24,13 +24,13 @@ public:
           nc_(lhark ? 289 : 510),
           np_(lhark ? 64 : (windowBits <= 13 ? 14 : windowBits + 1)),
           pbit_(lhark ? 6 : (windowBits <= 13 ? 4 : 5)),
-          c_(nc_, 12),
+          c_(nc_, 11),
           p_(np_, 8),
           t_(kNT, 8) {}
 
 private:
-    // Every distance the stream can express stays inside the history, so a
-    // match never reads before the buffer (it reads the initial spaces).
+    // Every distance the stream can express fits in the history, so only the
+    // start of the member (checkDistance) limits it.
     static std::size_t historyFor(int windowBits, bool lhark) {
         if (lhark) return std::size_t{1} << 16;
         int np = windowBits <= 13 ? 14 : windowBits + 1;
@@ -89,64 +89,104 @@ private:
     }
 
     void readBlock() {
+        br_.checkNotOverrun();
         blockLeft_ = br_.get(16);
         if (blockLeft_ == 0) throw Error(Errc::BadData, "block of zero symbols");
         readLengths(t_, kNT, kTBit, 3);
         readCTable();
         readLengths(p_, np_, pbit_, -1);
+        br_.checkNotOverrun();
     }
 
     void decode(std::size_t target) override {
-        if (lhark_) return decodeLoop<true>(target);
-        decodeLoop<false>(target);
+        try {
+            if (lhark_) return decodeLoop<true>(target);
+            decodeLoop<false>(target);
+        } catch (const Error& e) {
+            // Garbage read past the end of the data is a truncation.
+            if (e.code() == Errc::BadData) br_.checkNotOverrun();
+            throw;
+        }
     }
 
     template <bool Lhark>
     void decodeLoop(std::size_t target) {
-        std::uint8_t* w = win_.get();
+        std::uint8_t* const w = win_.get();
         std::size_t pos = pos_;
         while (pos < target) {
             if (blockLeft_ == 0) readBlock();
-            br_.refill();
-            int c = c_.decode(br_);
-            --blockLeft_;
-            if (c < 256) {
-                w[pos++] = static_cast<std::uint8_t>(c);
-                continue;
-            }
-            std::size_t len;
-            if (!Lhark) {
-                len = static_cast<std::size_t>(c - 253);
-            } else if (c < 264) {
-                len = static_cast<std::size_t>(c - 253);
-            } else if (c < 288) {
-                int k = (c - 260) / 4;
-                len = (static_cast<std::size_t>(4 + c % 4) << k) + br_.peek(k) + 3;
-                br_.consume(k);
-            } else {
-                len = 514;
-            }
-            int q = p_.decode(br_);
-            std::size_t dist;
-            if (!Lhark) {
-                if (q <= 1) {
-                    dist = static_cast<std::size_t>(q) + 1;
-                } else {
-                    dist = (std::size_t{1} << (q - 1)) + br_.peek(q - 1) + 1;
-                    br_.consume(q - 1);
+            // Locals, so that stores into the window do not force reloads.
+            BitState s = br_.s;
+            const std::uint32_t* const ct = c_.data();
+            const std::uint32_t* const pt = p_.data();
+            const int cb = c_.tableBits(), pb = p_.tableBits();
+            const std::size_t origin = origin_;
+            std::uint32_t left = blockLeft_;
+            while (left != 0 && pos < target) {
+                if (!s.tryRefill()) {
+                    br_.s = s;
+                    br_.slowRefill();
+                    s = br_.s;
                 }
-            } else {
-                if (q < 4) {
+                int c = HuffmanTable::decode(ct, cb, s);
+                --left;
+                if (c < 256) {
+                    w[pos++] = static_cast<std::uint8_t>(c);
+                    // 40 bits are still there: a second symbol needs no refill.
+                    if (left == 0 || pos >= target) break;
+                    c = HuffmanTable::decode(ct, cb, s);
+                    --left;
+                    if (c < 256) {
+                        w[pos++] = static_cast<std::uint8_t>(c);
+                        continue;
+                    }
+                    if (s.count < (Lhark ? 40 : 32) && !s.tryRefill()) {
+                        br_.s = s;
+                        br_.slowRefill();
+                        s = br_.s;
+                    }
+                }
+                std::size_t len;
+                if (!Lhark) {
+                    len = static_cast<std::size_t>(c - 253);
+                } else if (c < 264) {
+                    len = static_cast<std::size_t>(c - 253);
+                } else if (c < 288) {
+                    int k = (c - 260) / 4;
+                    len = (static_cast<std::size_t>(4 + c % 4) << k) + s.peek(k) + 3;
+                    s.consume(k);
+                } else {
+                    len = 514;
+                }
+                int q = HuffmanTable::decode(pt, pb, s);
+                std::size_t dist;
+                if (!Lhark) {
+                    if (q <= 1) {
+                        dist = static_cast<std::size_t>(q) + 1;
+                    } else {
+                        dist = (std::size_t{1} << (q - 1)) + s.peek(q - 1) + 1;
+                        s.consume(q - 1);
+                    }
+                } else if (q < 4) {
                     dist = static_cast<std::size_t>(q) + 1;
                 } else {
                     int k = (q - 2) / 2;
-                    if (k > 14) throw Error(Errc::BadData, "distance beyond the window");
-                    dist = (static_cast<std::size_t>(2 + q % 2) << k) + br_.peek(k) + 1;
-                    br_.consume(k);
+                    if (k > 14) {
+                        br_.s = s;
+                        throw Error(Errc::BadData, "distance beyond the window");
+                    }
+                    dist = (static_cast<std::size_t>(2 + q % 2) << k) + s.peek(k) + 1;
+                    s.consume(k);
                 }
+                if (dist > pos - origin) [[unlikely]] {
+                    br_.s = s;
+                    checkDistance(pos, dist);
+                }
+                copyMatch(w + pos, dist, len);
+                pos += len;
             }
-            copyMatch(w + pos, dist, len);
-            pos += len;
+            blockLeft_ = left;
+            br_.s = s;
         }
         pos_ = pos;
     }

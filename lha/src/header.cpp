@@ -271,12 +271,16 @@ MemberHeader parse(Input& in, std::uint64_t offset, const std::uint8_t* base, co
             h.hasAttributes = true;
             if (H >= 22 + N) {
                 h.crc = u16(&buf[22 + N]);
-                std::size_t ext = 24 + N;  // optional extended area up to H+2
-                if (H + 2 >= ext + 12 && buf[ext] == 'U') {
+                // Optional extended area up to H+2, led by an OS ID (other writers
+                // keep comments there). 'U' holds time, mode, uid, gid; OS-9/68k
+                // ('K') puts the last three at its end.
+                std::size_t ext = 24 + N, end = H + 2;
+                if (end > ext && (buf[ext] == 'U' || buf[ext] == 'K' || buf[ext] == '9')) h.os = buf[ext];
+                if (end >= ext + 12 && (buf[ext] == 'U' || buf[ext] == 'K')) {
                     h.unixTime = u32(&buf[ext + 2]);
-                    h.unixMode = u16(&buf[ext + 6]);
-                    h.unixUid = u16(&buf[ext + 8]);
-                    h.unixGid = u16(&buf[ext + 10]);
+                    h.unixMode = u16(&buf[end - 6]);
+                    h.unixUid = u16(&buf[end - 4]);
+                    h.unixGid = u16(&buf[end - 2]);
                 }
             } else {
                 h.hasCrc = false;
@@ -414,7 +418,11 @@ bool isHeaderAt(Input& in, std::uint64_t offset, const HeaderOptions& options) {
 }
 
 std::optional<std::uint64_t> findArchiveStart(Input& in, std::uint64_t scanLimit, const HeaderOptions& options) {
-    if (isHeaderAt(in, 0, options)) return 0;
+    // An archive proper starts with a header: report its faults rather than
+    // scan past them.
+    std::uint8_t first[kBaseSize];
+    if (in.readAt(0, std::span<std::uint8_t>(first, kBaseSize)) == kBaseSize && first[0] != 0 && looksLikeHeader(first))
+        return 0;
     static constexpr std::string_view kAmigaSfx = "LhASFX V1.2,";
     std::vector<std::uint8_t> window(static_cast<std::size_t>(std::min<std::uint64_t>(scanLimit, 16u << 20)) + kBaseSize);
     std::size_t n = in.readAt(0, window);

@@ -78,16 +78,19 @@ public:
         }
     }
 
-    // Decodes one symbol; the reader must hold at least 16 bits.
-    inline int decode(BitReader& br) const {
-        std::uint32_t e = table_[br.peek(bits_)];
+    // Decodes one symbol; the bits must hold at least 16 valid bits.
+    static inline int decode(const std::uint32_t* table, int tableBits, BitState& s) {
+        std::uint32_t e = table[s.peek(tableBits)];
         if (e & kSub) [[unlikely]] {
-            br.consume(bits_);
-            e = table_[(e & 0xFFFF) + br.peek(static_cast<int>((e >> 16) & 0xFF))];
+            s.consume(tableBits);
+            e = table[(e & 0xFFFF) + s.peek(static_cast<int>((e >> 16) & 0xFF))];
         }
-        br.consume(static_cast<int>((e >> 16) & 0xFF));
+        s.consume(static_cast<int>((e >> 16) & 0xFF));
         return static_cast<int>(e & 0xFFFF);
     }
+    inline int decode(BitReader& br) const { return decode(table_.data(), bits_, br.s); }
+    const std::uint32_t* data() const { return table_.data(); }
+    int tableBits() const { return bits_; }
 
 private:
     static constexpr std::uint32_t kSub = 0x80000000u;

@@ -188,11 +188,10 @@ SafePath resolveSafePath(std::string_view name, const SafePathOptions& options, 
     return result;
 }
 
-SafePath resolveSafePath(const MemberHeader& member, SafePathOptions options) {
+SafePath resolveSafePath(const MemberHeader& member, const SafePathOptions& options) {
     std::uint32_t known = 0;
     if (member.backslashInName) known |= kPathBackslash;
     if (member.isSymlink) known |= kPathSymlink;
-    if (member.codePage) options.codePage = member.codePage;
     return resolveSafePath(member.path, options, known);
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "lha/decoder.h"
+#include "lha/error.h"
 
 namespace lha::detail {
 
@@ -20,8 +21,10 @@ public:
     std::span<const std::uint8_t> next() final {
         if (remaining_ == 0) return {};
         if (pos_ > history_) {
-            std::memmove(win_.get(), win_.get() + pos_ - history_, history_);
+            std::size_t shift = pos_ - history_;
+            std::memmove(win_.get(), win_.get() + shift, history_);
             pos_ = history_;
+            origin_ = origin_ > shift ? origin_ - shift : 0;
         }
         std::size_t start = pos_;
         std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, remaining_));
@@ -33,12 +36,20 @@ public:
     }
 
 protected:
-    // `history` bytes before the first output, initially `fill` (the window
-    // of an LHA stream starts as spaces: a distance before the start reads them).
+    // `history` bytes before the first output, initially `fill` (the LArc
+    // methods address them as their initial ring contents).
     WindowedDecoder(std::size_t history, std::uint64_t originalSize, std::uint8_t fill = 0x20)
         : history_(history), remaining_(originalSize), win_(std::make_unique_for_overwrite<std::uint8_t[]>(history + kChunk + kSlack)) {
         std::memset(win_.get(), fill, history);
         pos_ = history;
+        origin_ = history;
+    }
+
+    // A match may not reach before the first byte of the member: the initial
+    // window contents are never referenced by a valid LZ77 stream.
+    inline void checkDistance(std::size_t pos, std::size_t dist) const {
+        if (dist > pos - origin_) [[unlikely]]
+            throw Error(Errc::BadData, "match distance before the start of the data");
     }
 
     // Decodes into win_[pos_...] until pos_ >= target (at most kSlack - 8 past it).
@@ -49,8 +60,13 @@ protected:
     // Copies `len` bytes from `dist` back, byte by byte semantics (overlap repeats).
     static inline void copyMatch(std::uint8_t* dst, std::size_t dist, std::size_t len) {
         const std::uint8_t* src = dst - dist;
-        if (dist >= 8) {
-            for (std::size_t i = 0; i < len; i += 8) std::memcpy(dst + i, src + i, 8);
+        if (dist >= 8) [[likely]] {
+            // Whole 8-byte steps (the window has slack for the overrun); most
+            // matches are short, so the first two steps are unrolled.
+            std::memcpy(dst, src, 8);
+            if (len <= 8) return;
+            std::memcpy(dst + 8, src + 8, 8);
+            for (std::size_t i = 16; i < len; i += 8) std::memcpy(dst + i, src + i, 8);
         } else if (dist == 1) {
             std::memset(dst, src[0], len);
         } else {
@@ -62,6 +78,7 @@ protected:
     std::uint64_t remaining_;
     std::unique_ptr<std::uint8_t[]> win_;
     std::size_t pos_;
+    std::size_t origin_;  // window index of the member's first byte (0 once it slid out)
 };
 
 }  // namespace lha::detail

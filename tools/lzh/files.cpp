@@ -47,7 +47,7 @@ void setModificationTime(const std::string& path, std::int64_t unixSeconds) {
     CloseHandle(h);
 }
 
-OutputFile::OutputFile(const std::string& path, bool overwrite) : path_(path) {
+OutputFile::OutputFile(const std::string& path, bool overwrite) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, overwrite ? CREATE_ALWAYS : CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -106,7 +106,7 @@ void setModificationTime(const std::string& path, std::int64_t unixSeconds) {
     lutimes(path.c_str(), tv);
 }
 
-OutputFile::OutputFile(const std::string& path, bool overwrite) : path_(path) {
+OutputFile::OutputFile(const std::string& path, bool overwrite) {
     int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0) {

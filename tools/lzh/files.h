@@ -40,9 +40,11 @@ public:
     void close();  // flushes; throws on failure
 
 private:
-    std::string path_;
-    int fd_ = -1;
+#ifdef _WIN32
     void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
 };
 
 // True when stderr is a terminal (progress is shown only there by default).

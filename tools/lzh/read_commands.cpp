@@ -45,18 +45,21 @@ bool wildcard(const char* p, const char* s) {
     return *p == 0;
 }
 
-bool selected(const Options& o, const std::string& path) {
+// True when `path` is selected; marks the patterns that selected it.
+bool selected(const Options& o, const std::string& path, std::vector<bool>& used) {
     if (o.names.empty()) return true;
-    for (const auto& n : o.names) {
-        std::string pat = n;
+    bool any = false;
+    for (std::size_t i = 0; i < o.names.size(); ++i) {
+        std::string pat = o.names[i];
         for (char& c : pat)
             if (c == '\\') c = '/';
         while (pat.size() > 1 && pat.back() == '/') pat.pop_back();
-        if (wildcard(pat.c_str(), path.c_str())) return true;
-        if (path.size() > pat.size() && path[pat.size()] == '/' && wildcard(pat.c_str(), path.substr(0, pat.size()).c_str()))
-            return true;
+        bool match = wildcard(pat.c_str(), path.c_str()) ||
+                     (path.size() > pat.size() && path[pat.size()] == '/' &&
+                      wildcard(pat.c_str(), path.substr(0, pat.size()).c_str()));
+        if (match) used[i] = any = true;
     }
-    return false;
+    return any;
 }
 
 lha::ReaderOptions readerOptions(const Options& o) {
@@ -153,15 +156,22 @@ int walk(const Options& o, F&& each) {
     Opened a;
     if (!open(o, a)) return kExitFatal;
     bool failed = false;
+    std::vector<bool> used(o.names.size());
     try {
         while (a.reader->next()) {
             const auto& m = a.reader->member();
-            if (!selected(o, m.path)) continue;
+            if (!selected(o, m.path, used)) continue;
             if (!each(*a.reader, m)) failed = true;
         }
     } catch (const lha::Error& e) {
         std::fprintf(stderr, "lzh: %s: %s\n", o.archive.c_str(), e.what());
         return kExitFatal;
+    }
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (!used[i]) {
+            std::fprintf(stderr, "lzh: %s: no member matches\n", o.names[i].c_str());
+            failed = true;
+        }
     }
     return failed ? kExitMemberFailed : kExitOk;
 }

@@ -1,0 +1,90 @@
+#!/bin/sh
+# Decode benchmark: lhasa (`lhasa x`), 7-Zip (`7z x`) and our lzh, in one run
+# on the same archives, extracting generated ~50 MiB inputs packed as -lh5-
+# and -lh7-. Prints throughput, each peer's ratio to ours, and peak memory.
+#
+#   sh bench/run.sh [SIZE_MIB] [REPEATS]     (defaults: 50 and 3; best run counts)
+#
+# Builds the host tools first. Inputs and archives are cached in build/bench/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+size_mib=${1:-50}
+repeats=${2:-3}
+
+sh scripts/build.sh host >/dev/null
+lzh="$root/dist/host/bin/lzh"
+lhasa=/usr/bin/lhasa          # Debian's `lha` may point to jlha; lhasa is the C peer
+for tool in "$lhasa" 7z jlha; do
+    command -v "$tool" >/dev/null || { echo "bench: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
+done
+
+work="$root/build/bench"
+mkdir -p "$work"
+g++ -O2 -std=c++20 bench/gendata.cpp -o "$work/gendata"
+g++ -O2 -std=c++20 bench/measure.cpp -o "$work/measure"
+# Extraction target on a RAM disk where there is one, so the disk is not measured.
+out_base=/dev/shm
+[ -d "$out_base" ] && [ -w "$out_base" ] || out_base="$work"
+out=$(mktemp -d "$out_base/lzh-bench.XXXXXX")
+trap 'rm -rf "$out"' EXIT
+
+bytes=$((size_mib * 1024 * 1024))
+archives=""
+for kind in text binary random; do
+    input="$work/$kind-$size_mib.dat"
+    [ -f "$input" ] || "$work/gendata" "$kind" "$bytes" > "$input"
+    for method in 5 7; do
+        archive="$work/$kind-$size_mib-lh$method.lzh"
+        if [ ! -f "$archive" ]; then
+            # Pack with a peer encoder: jlha, header level 2 (c = create, o = method).
+            (cd "$work" && jlha "c2o${method}q" "$archive.tmp" "$(basename "$input")" >/dev/null)
+            mv "$archive.tmp" "$archive"
+        fi
+        archives="$archives $archive"
+    done
+done
+
+# run NAME ARCHIVE: "wall cpu rss" of the run with the least CPU time
+# (user + system seconds; peak RSS in KiB) over the repeats.
+run() {
+    name=$1 archive=$2 best=""
+    for _ in $(seq "$repeats"); do
+        rm -rf "$out/x" && mkdir "$out/x"
+        case $name in
+            lzh)   set -- "$lzh" x -q -f -C "$out/x" "$archive" ;;
+            lhasa) set -- "$lhasa" "xfqw=$out/x" "$archive" ;;
+            7z)    set -- 7z x -y -bd -o"$out/x" "$archive" ;;
+        esac
+        "$work/measure" "$@" 2>"$out/time" >/dev/null || { echo "bench: $name failed on $archive" >&2; exit 1; }
+        cmp -s "$out/x/$(basename "${archive%-lh?.lzh}.dat")" "${archive%-lh?.lzh}.dat" ||
+            { echo "bench: $name extracted wrong data from $archive" >&2; exit 1; }
+        line=$(tail -n 1 "$out/time")
+        if [ -z "$best" ] || awk -v n="$line" -v o="$best" 'BEGIN { split(n, x, " "); split(o, y, " "); exit !(x[2] < y[2] || (x[2] == y[2] && x[1] < y[1])) }'; then
+            best=$line
+        fi
+    done
+    echo "$best"
+}
+
+printf '%-16s %-6s %10s  %-6s %8s %8s %8s %8s %9s\n' archive method packed tool "MiB/s" "cpu MiB/s" "ours/x" "wall s" "peak MiB"
+for archive in $archives; do
+    packed=$(wc -c < "$archive")
+    # The method actually stored (the packer stores what does not compress).
+    method=$("$lzh" l "$archive" | sed -n 's/.*\(-l[hz][0-9a-z]-\).*/\1/p' | head -n 1)
+    set -- $(run lzh "$archive"); ours_cpu=$2
+    ours="$*"
+    for tool in lzh lhasa 7z; do
+        if [ $tool = lzh ]; then set -- $ours; else set -- $(run $tool "$archive"); fi
+        awk -v a="$(basename "$archive" .lzh)" -v meth="$method" -v p="$packed" -v tool=$tool \
+            -v wall="$1" -v cpu="$2" -v m="$3" -v ours="$ours_cpu" -v mib="$size_mib" 'BEGIN {
+            if (wall <= 0) wall = 0.001; if (cpu <= 0) cpu = 0.01; if (ours <= 0) ours = 0.01
+            printf "%-16s %-6s %10d  %-6s %8.1f %8.1f %8.2f %8.3f %9.1f\n", (tool == "lzh" ? a : ""),
+                   (tool == "lzh" ? meth : ""), p, tool, mib / wall, mib / cpu, cpu / ours, wall, m / 1024 }'
+    done
+done
+cat <<'NOTE'
+MiB/s: output size over wall time. cpu MiB/s: over user + system CPU time, the
+steadier measure on a shared machine. ours/x: the peer's CPU time divided by
+ours (above 1: ours is faster). Each figure is the run with the least CPU time.
+NOTE

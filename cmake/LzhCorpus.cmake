@@ -1,0 +1,15 @@
+# LZH_CORPUS_DIR: the real-archive test corpus, shared/lzh-corpus beside the
+# repository (CI lays shared/ next to its clone) unless set explicitly.
+set(LZH_CORPUS_DIR "" CACHE PATH "The LZH test corpus (shared/lzh-corpus)")
+if(NOT LZH_CORPUS_DIR)
+  foreach(candidate "${CMAKE_SOURCE_DIR}/../shared/lzh-corpus" "/work/shared/lzh-corpus")
+    if(EXISTS "${candidate}/README.md")
+      get_filename_component(found "${candidate}" REALPATH)
+      set(LZH_CORPUS_DIR "${found}" CACHE PATH "The LZH test corpus (shared/lzh-corpus)" FORCE)
+      break()
+    endif()
+  endforeach()
+endif()
+if(NOT LZH_CORPUS_DIR)
+  message(FATAL_ERROR "LZH corpus not found: set LZH_CORPUS_DIR")
+endif()
