@@ -351,9 +351,6 @@ MemberHeader parse(Input& in, std::uint64_t offset, const std::uint8_t* base, co
     if (h.codePage == 0) h.codePage = codePage;
     h.headerSize = static_cast<std::uint32_t>(dataStart);
     h.dataOffset = offset + dataStart;
-    if (h.method == Method::Lhd) {
-        h.compressedSize = 0;  // directories carry no data (some writers leave junk)
-    }
     buildPath(p, h.codePage);
     if (h.dataOffset + h.compressedSize < h.dataOffset) fail(Errc::BadHeader, offset, "member size overflows");
     return h;

@@ -55,6 +55,10 @@ MessageBoxInfo WaitForMessageBox(DWORD processId, std::chrono::milliseconds time
 // Presses a button of a dialog without blocking on what the click opens.
 void PressButton(HWND dialog, int id);
 
+// Presses and releases a key through the system's input queue, as the
+// keyboard would (to the focused window of the foreground thread).
+void TypeKey(WORD vk);
+
 // The colour of a screen pixel.
 COLORREF ScreenPixel(int x, int y);
 
