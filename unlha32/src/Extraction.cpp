@@ -54,9 +54,7 @@ DWORD attributesOf(const lha::MemberHeader& m) {
     return m.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
 }
 
-class MemberFailed : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+[[noreturn]] void failMember(const std::string& why) { throw Failure(UNLHA_MEMBER_ERROR, why); }
 
 class Extractor {
 public:
@@ -96,18 +94,15 @@ private:
         checkCancel(m.dataOffset, 0);
         if (path.nothingToDo) return;
         try {
-            if (path.refused) throw MemberFailed("refused (" + path.refusal + ")");
+            if (path.refused) failMember("refused (" + path.refusal + ")");
             if (m.isDirectory)
                 extractFolder(m, path);
             else
                 extractFile(m, path);
-        } catch (const MemberFailed& e) {
-            recordFailure(path.shown, e.what());
         } catch (const Failure& e) {
-            if (e.result() != UNLHA_MEMBER_ERROR) throw;
+            if (e.result() != UNLHA_MEMBER_ERROR) throw;  // a cancel ends the call
             recordFailure(path.shown, e.what());
-        } catch (const lha::Error& e) {
-            if (e.code() == lha::Errc::Cancelled) throw Failure(UNLHA_CANCELLED, "cancelled");
+        } catch (const lha::Error& e) {  // damaged or unsupported data
             recordFailure(path.shown, e.what());
         }
     }
@@ -122,9 +117,9 @@ private:
         ensureFolder(folders);
         const std::string finalPath = target_ + joinPath(path.components);
         switch (pathKind(finalPath)) {
-        case PathKind::Folder: throw MemberFailed("a folder of that name exists");
+        case PathKind::Folder: failMember("a folder of that name exists");
         case PathKind::File:
-            if (!command_.unattended) throw MemberFailed("exists, not replaced without -+");
+            if (!command_.unattended) failMember("exists, not replaced without -+");
             break;
         case PathKind::Missing: break;
         }
