@@ -65,6 +65,24 @@ std::vector<HWND> TopLevelWindows(DWORD processId) {
     return search.found;
 }
 
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        parent,
+        [](HWND wnd, LPARAM data) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindChildByText(HWND parent, const std::string& text) {
+    for (HWND child : ChildWindows(parent))
+        if (WindowText(child) == text) return child;
+    return nullptr;
+}
+
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {

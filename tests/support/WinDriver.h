@@ -35,6 +35,10 @@ std::string WindowText(HWND wnd);
 std::string ClassName(HWND wnd);
 // The visible top-level windows of a process.
 std::vector<HWND> TopLevelWindows(DWORD processId);
+// The child windows of a window, their own children included.
+std::vector<HWND> ChildWindows(HWND parent);
+// The first child window (at any depth) whose text is `text`, or null.
+HWND FindChildByText(HWND parent, const std::string& text);
 // Waits for a visible top-level window of the process that satisfies `match`.
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
                    std::chrono::milliseconds timeout = 20s);

@@ -153,3 +153,28 @@ TEST(ProgressWindow, AppearsOwnedByTheCallerShowsTheMemberAndCancelStops) {
 }
 
 }  // namespace
+
+namespace {
+
+// The caller's application quitting mid-extraction: the work stops and the
+// quit message is left for the caller's own loop.
+TEST(ProgressWindow, QuitMessageStopsTheWorkAndIsPostedAgain) {
+    Library library;
+    windriver::TempDir dir;
+    const std::string archive = dir.Str() + "\\long.lzh";
+    WriteBytes(archive, ManyMembers(20000));
+    const DWORD caller = GetCurrentThreadId();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // gives this thread its queue
+    std::thread quitter([caller] {
+        std::this_thread::sleep_for(200ms);
+        PostThreadMessageA(caller, WM_QUIT, 7, 0);
+    });
+    const CallResult r = library.Run(ExtractCommand(archive, dir.Str() + "\\t\\"));
+    quitter.join();
+    EXPECT_EQ(r.code, UNLHA_CANCELLED) << r.text;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message was swallowed";
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "Failure.h"
@@ -53,9 +54,7 @@ DWORD attributesOf(const lha::MemberHeader& m) {
     return m.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
 }
 
-class MemberFailed : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+[[noreturn]] void failMember(const std::string& why) { throw Failure(UNLHA_MEMBER_ERROR, why); }
 
 class Extractor {
 public:
@@ -95,35 +94,32 @@ private:
         checkCancel(m.dataOffset, 0);
         if (path.nothingToDo) return;
         try {
-            if (path.refused) throw MemberFailed("refused (" + path.refusal + ")");
+            if (path.refused) failMember("refused (" + path.refusal + ")");
             if (m.isDirectory)
                 extractFolder(m, path);
             else
                 extractFile(m, path);
-        } catch (const MemberFailed& e) {
-            recordFailure(path.shown, e.what());
         } catch (const Failure& e) {
-            if (e.result() != UNLHA_MEMBER_ERROR) throw;
+            if (e.result() != UNLHA_MEMBER_ERROR) throw;  // a cancel ends the call
             recordFailure(path.shown, e.what());
-        } catch (const lha::Error& e) {
-            if (e.code() == lha::Errc::Cancelled) throw Failure(UNLHA_CANCELLED, "cancelled");
+        } catch (const lha::Error& e) {  // damaged or unsupported data
             recordFailure(path.shown, e.what());
         }
     }
 
     void extractFolder(const lha::MemberHeader& m, const MemberPath& path) {
-        createSubFolders(target_, path.components);
+        ensureFolder(path.components);
         folderTimes_.emplace_back(target_ + joinPath(path.components), timesOf(m));
     }
 
     void extractFile(const lha::MemberHeader& m, const MemberPath& path) {
         const std::vector<std::string> folders(path.components.begin(), path.components.end() - 1);
-        createSubFolders(target_, folders);
+        ensureFolder(folders);
         const std::string finalPath = target_ + joinPath(path.components);
         switch (pathKind(finalPath)) {
-        case PathKind::Folder: throw MemberFailed("a folder of that name exists");
+        case PathKind::Folder: failMember("a folder of that name exists");
         case PathKind::File:
-            if (!command_.unattended) throw MemberFailed("exists, not replaced without -+");
+            if (!command_.unattended) failMember("exists, not replaced without -+");
             break;
         case PathKind::Missing: break;
         }
@@ -133,6 +129,18 @@ private:
         });
         staged.commit(finalPath, timesOf(m), attributesOf(m), command_.unattended);
         ++report_.filesWritten;
+    }
+
+    // Members of one folder usually follow each other: its parts are created
+    // (or found) once per call.
+    void ensureFolder(const std::vector<std::string>& components) {
+        if (components.empty() || !readyFolders_.insert(joinPath(components)).second) return;
+        try {
+            createSubFolders(target_, components);
+        } catch (...) {
+            readyFolders_.erase(joinPath(components));
+            throw;
+        }
     }
 
     bool checkCancel(std::uint64_t dataOffset, double compressedDone) {
@@ -152,6 +160,7 @@ private:
     lha::ArchiveReader reader_;
     std::string target_;
     std::vector<std::pair<std::string, FileTimes>> folderTimes_;
+    std::set<std::string> readyFolders_;
     ExtractionReport report_;
 };
 

@@ -13,9 +13,11 @@ namespace {
     throw Failure(UNLHA_MEMBER_ERROR, what + ": " + systemMessage(code));
 }
 
-BOOL applyTimes(HANDLE file, const FileTimes& times) {
+// Best effort: a time the file system cannot hold (a damaged header's year
+// 30000) is not worth failing an install for.
+void applyTimes(HANDLE file, const FileTimes& times) {
     auto ptr = [](const std::optional<FILETIME>& t) { return t ? &*t : nullptr; };
-    return SetFileTime(file, ptr(times.creation), ptr(times.lastAccess), ptr(times.lastWrite));
+    SetFileTime(file, ptr(times.creation), ptr(times.lastAccess), ptr(times.lastWrite));
 }
 
 }  // namespace
@@ -123,8 +125,7 @@ void StagedFile::write(std::span<const std::uint8_t> bytes) {
 }
 
 void StagedFile::commit(const std::string& finalPath, const FileTimes& times, DWORD attributes, bool replace) {
-    if (!applyTimes(file_.get(), times))
-        failMember("cannot set the time of " + finalPath, GetLastError());
+    applyTimes(file_.get(), times);
     if (!CloseHandle(file_.release())) failMember("cannot write " + finalPath, GetLastError());
     if (replace && pathKind(finalPath) == PathKind::File) SetFileAttributesA(finalPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!MoveFileExA(tempPath_.c_str(), finalPath.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))

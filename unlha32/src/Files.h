@@ -45,8 +45,7 @@ struct FileTimes {
     std::optional<FILETIME> creation, lastAccess, lastWrite;
 };
 
-// Sets the times of an existing folder; best effort (a folder's time is not
-// worth failing an install for).
+// Sets the times of an existing folder, as far as the file system takes them.
 void setFolderTimes(const std::string& folder, const FileTimes& times);
 
 // A member's data on its way to its final name: written to a temporary file
@@ -61,9 +60,9 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
 
     void write(std::span<const std::uint8_t> bytes) override;
-    // Applies the times, then moves the file to `finalPath` (replacing an
-    // existing file, read-only or hidden too, only when `replace`), then sets
-    // `attributes` (0 = leave the default).
+    // Applies the times (as far as the file system takes them), moves the
+    // file to `finalPath` (replacing an existing file, read-only or hidden
+    // too, only when `replace`), then sets `attributes` (0 = the default).
     void commit(const std::string& finalPath, const FileTimes& times, DWORD attributes, bool replace);
 
 private:
