@@ -15,6 +15,9 @@ TEST(NameSplitting, ShiftJisAwareOnlyInDoubleByteCodePages) {
     // it cannot hide a separator: "\x81/" splits.
     EXPECT_EQ(lha::splitPath("x\x81/..", 932), (std::vector<std::string>{"x\x81", ".."}));
     EXPECT_EQ(lha::normalizeSeparators("d\xff" + so + "\\f", 932), "d/" + so + "/f");
+    // '|' (0x7C) is a Shift-JIS trail byte too: a symlink bar is found past it.
+    EXPECT_EQ(lha::findCharacter("\x83\x7c|t", '|', 932), 2u);
+    EXPECT_EQ(lha::findCharacter("\x83\x7c|t", '|', 1252), 1u);
 }
 
 struct SafeCase {

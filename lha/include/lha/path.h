@@ -24,6 +24,10 @@ bool isLeadByte(unsigned codePage, std::uint8_t byte) noexcept;
 // *sawBackslash when a '\' separator was seen.
 std::string normalizeSeparators(std::string_view bytes, unsigned codePage, bool* sawBackslash = nullptr);
 
+// Offset of the first `c` that stands as a character of its own (not the
+// trail byte of a double-byte character); npos when there is none.
+std::size_t findCharacter(std::string_view bytes, char c, unsigned codePage) noexcept;
+
 // Splits a name at its separators (0xFF, '\', '/'), multibyte-aware. Empty
 // components (doubled or leading separators) are dropped.
 std::vector<std::string> splitPath(std::string_view bytes, unsigned codePage);

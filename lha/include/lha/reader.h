@@ -34,7 +34,8 @@ struct ReaderOptions {
 
 // Called while a member is decoded: bytes produced so far and the member's
 // original size. Return false to cancel: extract() then throws
-// Error(Errc::Cancelled). Called at least once at the start and at the end.
+// Error(Errc::Cancelled). Called with done = 0 first and, for a member with
+// data, after every piece (at most 256 KiB apart) up to done = total.
 using ProgressFn = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
 class ArchiveReader {
