@@ -1,5 +1,6 @@
 #include "writer_headers.h"
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
@@ -179,7 +180,7 @@ std::vector<std::uint8_t> level2(const HeaderFields& f, const MemberInfo& info, 
     b.text(f.method);
     b.u32(f.wide ? f.compressedSize & k32BitLimit : to32(f.compressedSize, "compressed size"));
     b.u32(f.wide ? f.originalSize & k32BitLimit : to32(f.originalSize, "file size"));
-    b.u32(static_cast<std::uint32_t>(info.modified));
+    b.u32(static_cast<std::uint32_t>(std::clamp<std::int64_t>(info.modified, 0, 0xFFFFFFFFll)));
     b.u8(0x20);
     b.u8(2);
     b.u16(f.crc);
