@@ -78,13 +78,14 @@ struct Encoder::State {
     std::size_t window() const { return std::size_t{1} << shape.windowBits; }
     std::size_t pending() const { return buffer.size() - history; }
 
-    void codeChunks(std::size_t count, std::size_t lastLength);
+    void codeChunks(std::size_t count, std::size_t lastLength, bool final);
     void emitCompleteBytes();
 };
 
 // Codes `count` consecutive chunks of pending input in parallel (the last one
-// `lastLength` bytes long), then keeps one window of history.
-void Encoder::State::codeChunks(std::size_t count, std::size_t lastLength) {
+// `lastLength` bytes long, and the end of the input when `final`), then keeps
+// one window of history.
+void Encoder::State::codeChunks(std::size_t count, std::size_t lastLength, bool final) {
     std::vector<BitWriter> outputs(count);
     std::vector<std::exception_ptr> errors(count);
     auto job = [&](std::size_t k) {
@@ -94,7 +95,7 @@ void Encoder::State::codeChunks(std::size_t count, std::size_t lastLength) {
             const std::size_t from = start - std::min(start, window());
             ChunkCompressor compressor(shape, effort);
             compressor.compress(std::span<const std::uint8_t>(buffer).subspan(from, start + length - from),
-                                start - from, outputs[k]);
+                                start - from, final && k + 1 == count, outputs[k]);
         } catch (...) {
             errors[k] = std::current_exception();
         }
@@ -130,12 +131,13 @@ void Encoder::write(std::span<const std::uint8_t> data) {
     State& s = *state_;
     if (s.finished) throw std::logic_error("Encoder::write after finish");
     s.in += data.size();
+    // A full round is coded only once more input shows it is not the last.
+    const std::size_t round = s.threads * kChunk;
     while (!data.empty()) {
-        const std::size_t round = s.threads * kChunk;
+        if (s.pending() == round) s.codeChunks(s.threads, kChunk, false);
         const std::size_t take = std::min(data.size(), round - s.pending());
         s.buffer.insert(s.buffer.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
-        if (s.pending() == round) s.codeChunks(s.threads, kChunk);
     }
 }
 
@@ -145,7 +147,7 @@ void Encoder::finish() {
     s.finished = true;
     if (const std::size_t rest = s.pending()) {
         const std::size_t chunks = (rest + kChunk - 1) / kChunk;
-        s.codeChunks(chunks, rest - (chunks - 1) * kChunk);
+        s.codeChunks(chunks, rest - (chunks - 1) * kChunk, true);
     }
     s.out.flushPartialByte();
     s.emitCompleteBytes();

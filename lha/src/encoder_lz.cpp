@@ -129,11 +129,13 @@ void ChunkCompressor::collectMatches(std::size_t begin, std::size_t end) {
     matchStart_[end - begin] = static_cast<std::uint32_t>(matches_.size());
 }
 
-void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens) {
+void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens, bool endsStream) {
     const std::size_t n = end - begin;
     cost_.assign(n + 1, kUnreached);
     from_.resize(n + 1);
     cost_[0] = 0;
+    std::uint32_t lastMatchCost = kUnreached;
+    Match lastMatch{0, 0};
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t here = cost_[i];
         const std::uint32_t literal = here + prices.symbol[data_[begin + i]];
@@ -151,10 +153,18 @@ void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& pr
                     cost_[i + len] = c;
                     from_[i + len] = {static_cast<std::uint16_t>(len), matches_[m].distance};
                 }
+                if (i + len == n && c < lastMatchCost) {
+                    lastMatchCost = c;
+                    lastMatch = {static_cast<std::uint16_t>(len), matches_[m].distance};
+                }
             }
             shorter = std::max(shorter, longest);
         }
     }
+    // Some readers decode one symbol too far after a final literal and then
+    // run out of data; ending on a match, when one reaches the end, avoids
+    // that for a few bits at most.
+    if (endsStream && from_[n].length == 1 && lastMatch.length) from_[n] = lastMatch;
     const std::size_t first = tokens.size();
     for (std::size_t i = n; i > 0;) {
         const Match step = from_[i];
@@ -190,8 +200,7 @@ ChunkCompressor::Prices ChunkCompressor::initialPrices(std::size_t begin, std::s
     return p;
 }
 
-void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t history, BitWriter& out) {
-
+void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t history, bool endsStream, BitWriter& out) {
     data_ = data.data();
     size_ = data.size();
     std::fill(head_.begin(), head_.end(), -1);
@@ -201,17 +210,19 @@ void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t h
     tokens.reserve((size_ - history) / 2);
     bool havePrices = false;
     Prices prices{};
-    for (std::size_t begin = history; begin < size_; begin += kSegment) {
-        const std::size_t end = std::min(size_, begin + kSegment);
+    for (std::size_t begin = history, end = 0; begin < size_; begin = end) {
+        // A short tail joins the segment before it: matches never cross a
+        // segment's end, and the stream's last bytes should be able to match.
+        end = size_ - begin < kSegment + kSegment / 4 ? size_ : begin + kSegment;
         collectMatches(begin, end);
         if (!havePrices) prices = initialPrices(begin, end);
         for (unsigned pass = 1; pass < effort_.parsePasses; ++pass) {
             std::vector<Token> trial;
-            parse(begin, end, prices, trial);
+            parse(begin, end, prices, trial, false);
             prices = pricesFrom(trial);
         }
         const std::size_t first = tokens.size();
-        parse(begin, end, prices, tokens);
+        parse(begin, end, prices, tokens, endsStream && end == size_);
         prices = pricesFrom(std::span<const Token>(tokens).subspan(first));
         havePrices = true;
     }

@@ -23,7 +23,8 @@ public:
 
     // Codes data[history, size) as whole blocks; data[0, history) is the text
     // that precedes it and may be referenced but is not coded again.
-    void compress(std::span<const std::uint8_t> data, std::size_t history, BitWriter& out);
+    // `endsStream`: this chunk ends the member's data.
+    void compress(std::span<const std::uint8_t> data, std::size_t history, bool endsStream, BitWriter& out);
 
 private:
     struct Match {
@@ -40,7 +41,7 @@ private:
 
     unsigned findMatches(std::size_t pos, unsigned maxLength, Match* out);
     void collectMatches(std::size_t begin, std::size_t end);
-    void parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens);
+    void parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens, bool endsStream);
     Prices pricesFrom(std::span<const Token> tokens) const;
     Prices initialPrices(std::size_t begin, std::size_t end) const;
 
