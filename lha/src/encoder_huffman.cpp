@@ -8,9 +8,11 @@
 namespace lha::encoder_detail {
 namespace {
 
+constexpr std::size_t kMaxAlphabet = 512;  // the literal/length alphabet has 510 symbols
+
 // In-place minimum-redundancy code lengths (Moffat and Katajainen): `a` holds
 // frequencies in ascending order and receives the matching code lengths.
-void minimumRedundancyLengths(std::vector<std::uint32_t>& a) {
+void minimumRedundancyLengths(std::span<std::uint32_t> a) {
     const int n = static_cast<int>(a.size());
     a[0] += a[1];
     int root = 0, leaf = 2;
@@ -79,25 +81,27 @@ void limitDepths(std::array<unsigned, 64>& count) {
 
 std::vector<std::uint8_t> buildCodeLengths(std::span<const std::uint32_t> freq) {
     std::vector<std::uint8_t> lengths(freq.size(), 0);
-    std::vector<std::uint32_t> symbols;
+    // Symbols ordered by (frequency, symbol), packed into one key so that the
+    // sort compares plain integers; block splitting calls this a lot.
+    std::array<std::uint64_t, kMaxAlphabet> keys;
+    std::size_t used = 0;
     for (std::uint32_t s = 0; s < freq.size(); ++s)
-        if (freq[s]) symbols.push_back(s);
-    if (symbols.size() < 2) return lengths;
+        if (freq[s]) keys[used++] = (std::uint64_t{freq[s]} << 16) | s;
+    if (used < 2) return lengths;
+    std::sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(used));
 
-    std::sort(symbols.begin(), symbols.end(),
-              [&](std::uint32_t x, std::uint32_t y) { return freq[x] != freq[y] ? freq[x] < freq[y] : x < y; });
-    std::vector<std::uint32_t> work(symbols.size());
-    for (std::size_t i = 0; i < symbols.size(); ++i) work[i] = freq[symbols[i]];
-    minimumRedundancyLengths(work);
+    std::array<std::uint32_t, kMaxAlphabet> work;
+    for (std::size_t i = 0; i < used; ++i) work[i] = static_cast<std::uint32_t>(keys[i] >> 16);
+    minimumRedundancyLengths(std::span(work).first(used));
 
     std::array<unsigned, 64> count{};
-    for (std::uint32_t depth : work) ++count[std::min<std::uint32_t>(depth, 63)];
+    for (std::size_t i = 0; i < used; ++i) ++count[std::min<std::uint32_t>(work[i], 63)];
     limitDepths(count);
 
-    // Least frequent symbols (front of `symbols`) take the longest codes.
+    // Least frequent symbols (front of `keys`) take the longest codes.
     std::size_t i = 0;
     for (unsigned len = kMaxCodeLength; len >= 1; --len)
-        for (unsigned k = 0; k < count[len]; ++k) lengths[symbols[i++]] = static_cast<std::uint8_t>(len);
+        for (unsigned k = 0; k < count[len]; ++k) lengths[keys[i++] & 0xFFFF] = static_cast<std::uint8_t>(len);
     return lengths;
 }
 

@@ -49,10 +49,12 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
     if (!out) throw lha::Error(lha::Errc::Io, "cannot write " + path.string());
 }
 
-std::string numbered(const fs::path& stem, unsigned part) {
+fs::path numbered(const fs::path& stem, unsigned part) {
     std::string digits = std::to_string(part);
     if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
-    return stem.string() + "." + digits;
+    fs::path name = stem;
+    name += "." + digits;
+    return name;
 }
 
 struct Plan {
@@ -129,7 +131,8 @@ DiskSetResult makeDiskSet(const DiskSetRequest& r) {
     StagingFolder staging(stagingPath);
     DiskSetResult result;
 
-    const fs::path archiveName = r.archiveStem.string() + ".lzh";
+    fs::path archiveName = r.archiveStem;
+    archiveName += ".lzh";
     const fs::path archive = staging.path() / archiveName;
     lzhpack::writeArchive(archive, lzhpack::folderContents(r.gameFolder), r.writer, r.progress);
     result.archiveBytes = fs::file_size(archive);

@@ -131,7 +131,7 @@ fs::path programFolder() {
 // The installer builds lie in dist/<target>/; this program is in dist/host/bin/
 // (or dist/<flavour>/ for a Windows build of it).
 fs::path installerFolder(const Arguments& a) {
-    if (!a.dist.empty()) return fs::path(a.dist) / a.target;
+    if (!a.dist.empty()) return lzhpack::localPath(a.dist) / a.target;
     const fs::path here = programFolder();
     for (const fs::path& dist : {here.parent_path().parent_path(), here.parent_path()})
         if (fs::is_regular_file(dist / a.target / "Setup.exe")) return dist / a.target;
@@ -160,13 +160,13 @@ std::string inCodePage(const std::string& text, unsigned codePage, const char* s
 
 gamedisk::DiskSetRequest requestFrom(const Arguments& a) {
     gamedisk::DiskSetRequest r;
-    r.gameFolder = a.positional[0];
+    r.gameFolder = lzhpack::localPath(a.positional[0]);
     r.projectName = inCodePage(a.positional[1], a.codePage, "ProjectName");
     r.gameTitle = inCodePage(a.positional[2], a.codePage, "GameTitle");
     gamedisk::checkSetupName(r.projectName, a.codePage, "ProjectName", kMaxProjectName);
     gamedisk::checkSetupName(r.gameTitle, a.codePage, "GameTitle", kMaxGameTitle);
-    r.archiveStem = fs::u8path(a.positional[1]);
-    r.output = fs::absolute(a.output.empty() ? a.positional[1] + "-disks" : a.output).lexically_normal();
+    r.archiveStem = lzhpack::localPath(a.positional[1]);
+    r.output = fs::absolute(lzhpack::localPath(a.output.empty() ? a.positional[1] + "-disks" : a.output)).lexically_normal();
     r.installerFolder = installerFolder(a);
     if (!a.diskSize.empty()) r.diskSize = gamedisk::parseDiskSize(a.diskSize);
     r.writer.method = lha::parseCompressionMethod(a.method);

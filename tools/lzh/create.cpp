@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "lha/error.h"
+#include "native_names.h"
 #include "pack.h"
 #include "progress_bar.h"
 
@@ -107,10 +108,11 @@ bool parse(int argc, char** argv, CreateOptions& o) {
 }
 
 int create(const CreateOptions& o) {
-    const fs::path archive = fs::absolute(o.archive);
+    const fs::path archive = fs::absolute(lzhpack::localPath(o.archive));
     if (fs::exists(archive) && !o.force) throw lha::Error(lha::Errc::Io, o.archive + " already exists (use -f to replace it)");
-    std::vector<fs::path> inputs(o.inputs.begin(), o.inputs.end());
-    if (!o.baseDir.empty()) fs::current_path(o.baseDir);
+    std::vector<fs::path> inputs;
+    for (const auto& input : o.inputs) inputs.push_back(lzhpack::localPath(input));
+    if (!o.baseDir.empty()) fs::current_path(lzhpack::localPath(o.baseDir));
     const auto entries = lzhpack::namedInputs(inputs);
 
     // Written beside the target and renamed at the end, so a failure leaves an

@@ -67,12 +67,30 @@ std::string toCodePage(const std::filesystem::path& name, unsigned codePage) {
 #endif
 }
 
-std::string textToCodePage(const std::string& localText, unsigned codePage) {
 #ifdef _WIN32
+namespace {
+
+std::wstring fromLocal(const std::string& localText) {
     const int n = MultiByteToWideChar(CP_ACP, 0, localText.data(), static_cast<int>(localText.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0) MultiByteToWideChar(CP_ACP, 0, localText.data(), static_cast<int>(localText.size()), wide.data(), n);
-    return fromWide(wide, codePage, localText);
+    return wide;
+}
+
+}  // namespace
+#endif
+
+std::filesystem::path localPath(const std::string& text) {
+#ifdef _WIN32
+    return std::filesystem::path(fromLocal(text));
+#else
+    return std::filesystem::path(text);
+#endif
+}
+
+std::string textToCodePage(const std::string& localText, unsigned codePage) {
+#ifdef _WIN32
+    return fromWide(fromLocal(localText), codePage, localText);
 #else
     return fromUtf8(localText, codePage);
 #endif

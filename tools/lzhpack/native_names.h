@@ -13,4 +13,8 @@ std::string toCodePage(const std::filesystem::path& name, unsigned codePage);
 // The same for text given on the command line in the local encoding.
 std::string textToCodePage(const std::string& localText, unsigned codePage);
 
+// A path given on the command line (the local encoding: ANSI code page on
+// Windows, bytes elsewhere).
+std::filesystem::path localPath(const std::string& text);
+
 }  // namespace lzhpack
