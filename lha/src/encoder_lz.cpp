@@ -10,13 +10,20 @@
 namespace lha::encoder_detail {
 namespace {
 
-constexpr unsigned kHashBits = 16;
+constexpr unsigned kHashBits = 16;      // the nearest match of three bytes
+constexpr unsigned kTreeHashBits = 17;  // the trees, one per four-byte hash
 constexpr std::size_t kSegment = 1 << 16;
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 
 inline std::uint32_t hash3(const std::uint8_t* p) {
     const std::uint32_t v = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
     return (v * 0x9E3779B1u) >> (32 - kHashBits);
+}
+
+inline std::uint32_t hash4(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return (v * 0x9E3779B1u) >> (32 - kTreeHashBits);
 }
 
 inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned limit) {
@@ -35,7 +42,11 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsig
 }  // namespace
 
 ChunkCompressor::ChunkCompressor(const MethodShape& shape, const SearchEffort& effort)
-    : shape_(shape), effort_(effort), head_(std::size_t{1} << kHashBits), tree_(std::size_t{2} << shape.windowBits) {}
+    : shape_(shape),
+      effort_(effort),
+      head_(std::size_t{1} << kTreeHashBits),
+      nearest_(std::size_t{1} << kHashBits),
+      tree_(std::size_t{2} << shape.windowBits) {}
 
 // Binary-tree match finder: the positions sharing a hash bucket form a
 // search tree ordered by the text that follows them, so the longest matches
@@ -43,14 +54,26 @@ ChunkCompressor::ChunkCompressor(const MethodShape& shape, const SearchEffort& e
 // re-roots the tree at `pos`.
 unsigned ChunkCompressor::searchTree(std::size_t pos, unsigned treeLimit, Match* out) {
     const std::uint8_t* cur = data_ + pos;
-    const std::uint32_t h = hash3(cur);
+    const std::size_t mask = tree_.size() / 2 - 1;
+    unsigned best = kMinMatch - 1, found = 0;
+
+    // Three-byte matches pay only when near, so the most recent one is kept
+    // apart; the trees then sort four-byte buckets, which stay small.
+    const std::uint32_t h3 = hash3(cur);
+    const std::int32_t near = nearest_[h3];
+    nearest_[h3] = static_cast<std::int32_t>(pos);
+    if (out && near >= 0 && pos - static_cast<std::size_t>(near) <= mask && std::memcmp(data_ + near, cur, kMinMatch) == 0) {
+        out[found++] = {static_cast<std::uint16_t>(kMinMatch), static_cast<std::uint16_t>(pos - static_cast<std::size_t>(near) - 1)};
+        best = kMinMatch;
+    }
+    if (treeLimit <= kMinMatch) return found;
+
+    const std::uint32_t h = hash4(cur);
     std::int32_t candidate = head_[h];
     head_[h] = static_cast<std::int32_t>(pos);
-
-    const std::size_t mask = tree_.size() / 2 - 1;
     std::int32_t* smaller = &tree_[2 * (pos & mask)];
     std::int32_t* larger = smaller + 1;
-    unsigned smallerLen = 0, largerLen = 0, best = kMinMatch - 1, found = 0;
+    unsigned smallerLen = 0, largerLen = 0;
     for (unsigned depth = effort_.chainDepth;; --depth) {
         const std::size_t distance = pos - static_cast<std::size_t>(candidate);
         if (candidate < 0 || depth == 0 || distance > mask) {
@@ -204,6 +227,7 @@ void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t h
     data_ = data.data();
     size_ = data.size();
     std::fill(head_.begin(), head_.end(), -1);
+    std::fill(nearest_.begin(), nearest_.end(), -1);
     for (std::size_t pos = 0; pos < history && pos + kMinMatch <= size_; ++pos) insert(pos);
 
     std::vector<Token> tokens;

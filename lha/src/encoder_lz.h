@@ -50,6 +50,7 @@ private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     std::vector<std::int32_t> head_;
+    std::vector<std::int32_t> nearest_;
     std::vector<std::int32_t> tree_;
     std::vector<Match> matches_;
     std::vector<std::uint32_t> matchStart_;
