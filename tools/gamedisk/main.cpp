@@ -139,12 +139,14 @@ fs::path installerFolder(const Arguments& a) {
 }
 
 bool hasGameRuntime(const fs::path& folder) {
+    // Compared on the native names, ignoring ASCII case as Windows does.
+    const auto expected = fs::path(kGameRuntime).native();
+    auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     for (const auto& item : fs::directory_iterator(folder)) {
-        std::string name = item.path().filename().string(), expected = kGameRuntime;
-        if (name.size() != expected.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size(); ++i) same = same && std::tolower(static_cast<unsigned char>(name[i])) == std::tolower(static_cast<unsigned char>(expected[i]));
-        if (same && item.is_regular_file()) return true;
+        const auto name = item.path().filename().native();
+        if (item.is_regular_file() && name.size() == expected.size() &&
+            std::equal(name.begin(), name.end(), expected.begin(), [&](auto x, auto y) { return lower(x) == lower(y); }))
+            return true;
     }
     return false;
 }

@@ -113,7 +113,12 @@ int create(const CreateOptions& o) {
     std::vector<fs::path> inputs;
     for (const auto& input : o.inputs) inputs.push_back(lzhpack::localPath(input));
     if (!o.baseDir.empty()) fs::current_path(lzhpack::localPath(o.baseDir));
-    const auto entries = lzhpack::namedInputs(inputs);
+    auto entries = lzhpack::namedInputs(inputs);
+    // An archive replaced inside a folder being packed does not pack itself.
+    std::erase_if(entries, [&](const lzhpack::PackEntry& e) {
+        std::error_code ec;
+        return !e.directory && fs::equivalent(e.source, archive, ec);
+    });
 
     // Written beside the target and renamed at the end, so a failure leaves an
     // existing archive as it was.
