@@ -15,13 +15,14 @@ repeats=${2:-3}
 sh scripts/build.sh host >/dev/null
 lzh="$root/dist/host/bin/lzh"
 lhasa=/usr/bin/lhasa          # Debian's `lha` may point to jlha; lhasa is the C peer
-for tool in "$lhasa" 7z jlha /usr/bin/time; do
+for tool in "$lhasa" 7z jlha; do
     command -v "$tool" >/dev/null || { echo "bench: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
 
 work="$root/build/bench"
 mkdir -p "$work"
 g++ -O2 -std=c++20 bench/gendata.cpp -o "$work/gendata"
+g++ -O2 -std=c++20 bench/measure.cpp -o "$work/measure"
 # Extraction target on a RAM disk where there is one, so the disk is not measured.
 out_base=/dev/shm
 [ -d "$out_base" ] && [ -w "$out_base" ] || out_base="$work"
@@ -44,9 +45,10 @@ for kind in text binary random; do
     done
 done
 
-# run NAME ARCHIVE: best wall time (s) and its peak RSS (KiB) over the repeats.
+# run NAME ARCHIVE: "wall cpu rss" of the run with the least CPU time
+# (user + system seconds; peak RSS in KiB) over the repeats.
 run() {
-    name=$1 archive=$2 best="" rss=""
+    name=$1 archive=$2 best=""
     for _ in $(seq "$repeats"); do
         rm -rf "$out/x" && mkdir "$out/x"
         case $name in
@@ -54,29 +56,39 @@ run() {
             lhasa) set -- "$lhasa" "xfqw=$out/x" "$archive" ;;
             7z)    set -- 7z x -y -bd -o"$out/x" "$archive" ;;
         esac
-        start=$(date +%s%N)
-        /usr/bin/time -f "%M" -o "$out/time" "$@" >/dev/null 2>&1 || { echo "bench: $name failed on $archive" >&2; exit 1; }
-        end=$(date +%s%N)
-        cmp -s "$out/x/$(basename "$archive" | sed 's/-lh[57]\.lzh$/.dat/')" "${archive%-lh?.lzh}.dat" ||
+        "$work/measure" "$@" 2>"$out/time" >/dev/null || { echo "bench: $name failed on $archive" >&2; exit 1; }
+        cmp -s "$out/x/$(basename "${archive%-lh?.lzh}.dat")" "${archive%-lh?.lzh}.dat" ||
             { echo "bench: $name extracted wrong data from $archive" >&2; exit 1; }
-        m=$(tail -n 1 "$out/time")
-        t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')
-        if [ -z "$best" ] || awk "BEGIN { exit !($t < $best) }"; then best=$t rss=$m; fi
+        line=$(tail -n 1 "$out/time")
+        if [ -z "$best" ] || awk -v n="$line" -v o="$best" 'BEGIN { split(n, x, " "); split(o, y, " "); exit !(x[2] < y[2] || (x[2] == y[2] && x[1] < y[1])) }'; then
+            best=$line
+        fi
     done
-    echo "$best $rss"
+    echo "$best"
 }
 
-printf '%-16s %-6s %10s  %-7s %9s %9s %8s %9s\n' archive method packed tool "MiB/s" "ours/x" "time s" "peak MiB"
+printf '%-16s %-6s %10s  %-6s %8s %8s %8s %8s %9s\n' archive method packed tool "MiB/s" "cpu MiB/s" "ours/x" "wall s" "peak MiB"
 for archive in $archives; do
     packed=$(wc -c < "$archive")
     # The method actually stored (the packer stores what does not compress).
     method=$("$lzh" l "$archive" | sed -n 's/.*\(-l[hz][0-9a-z]-\).*/\1/p' | head -n 1)
-    set -- $(run lzh "$archive"); ours_t=$1 ours_m=$2
+    set -- $(run lzh "$archive"); ours_cpu=$2
+    ours="$*"
     for tool in lzh lhasa 7z; do
-        if [ $tool = lzh ]; then t=$ours_t m=$ours_m; else set -- $(run $tool "$archive"); t=$1 m=$2; fi
-        awk -v a="$(basename "$archive" .lzh)" -v meth="$method" -v p="$packed" -v tool=$tool -v t="$t" -v m="$m" -v ot="$ours_t" -v mib="$size_mib" 'BEGIN {
-            if (t <= 0) t = 0.005; if (ot <= 0) ot = 0.005
-            printf "%-16s %-6s %10d  %-7s %9.1f %9.2f %8.3f %9.1f\n", (tool == "lzh" ? a : ""), (tool == "lzh" ? meth : ""), p, tool, mib / t, t / ot, t, m / 1024 }'
+        if [ $tool = lzh ]; then set -- $ours; else set -- $(run $tool "$archive"); fi
+        awk -v a="$(basename "$archive" .lzh)" -v meth="$method" -v p="$packed" -v tool=$tool \
+            -v wall="$1" -v cpu="$2" -v m="$3" -v ours="$ours_cpu" -v mib="$size_mib" 'BEGIN {
+            if (wall <= 0) wall = 0.001; if (cpu <= 0) cpu = 0.01; if (ours <= 0) ours = 0.01
+            printf "%-16s %-6s %10d  %-6s %8.1f %8.1f %8.2f %8.3f %9.1f\n", (tool == "lzh" ? a : ""),
+                   (tool == "lzh" ? meth : ""), p, tool, mib / wall, mib / cpu, cpu / ours, wall, m / 1024 }'
     done
 done
-echo "ours/x: the peer's time divided by ours (above 1: ours is faster). Best of $repeats runs."
+cat <<'NOTE'
+MiB/s: output size over wall time. cpu MiB/s: over user + system CPU time, the
+steadier measure on a shared machine. ours/x: the peer's CPU time divided by
+ours (above 1: ours is faster). Each figure is the run with the least CPU time.
+NOTE
+
+echo
+echo "== encode"
+sh "$root/bench/encode.sh" "$size_mib" "$repeats"

@@ -1,5 +1,6 @@
 // Program entry of the installer. It reads no command-line argument and sets
 // no exit code of its own.
+#include "FirstDialog.h"
 #include "HelperUtils.h"
 #include "SetupMain.h"
 #include "framework/Forms.h"
@@ -15,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     application.Initialize();
     application.SetTitle("Installateur");
     application.CreateForm<TFormBackground>();
+    FormFirstDialog = &application.CreateForm<TFormFirstDialog>();
     application.Run();
     return 0;
 }

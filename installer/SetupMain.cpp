@@ -1,5 +1,6 @@
 #include "SetupMain.h"
 
+#include "FirstDialog.h"
 #include "HelperUtils.h"
 #include "framework/Registry.h"
 
@@ -108,7 +109,16 @@ void TFormBackground::StartInstall(TObject*, bool&) {
 void TFormBackground::AppException(TObject*, const Exception&) { Close(); }
 
 void TFormBackground::RunInstall() {
-    // The install sequence proper (first dialog, copy, extraction) runs here.
+    FormFirstDialog->ProjectName = ProjectName;
+    FormFirstDialog->GameTitle = GameTitle;
+    if (FormFirstDialog->ShowModal() == mrCancel) return;
+    // What the dialog covered is drawn again before the long work blocks the thread.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Screen.SetCursor(crHourGlass);
+    TOptionStore options;
+    options.WriteBool(kRegisterProgramValue, FormFirstDialog->RegisterProgram);
+    options.WriteBool(kPrepareUninstallValue, FormFirstDialog->PrepareUninstall);
+    // The copy and the extraction of the archive follow here.
 }
 
 void DeleteFolderTree(const std::string& folder) {

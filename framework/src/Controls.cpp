@@ -473,6 +473,14 @@ void TWinControl::PaintGraphicControls(HDC dc) {
 
 void TWinControl::PaintWindow(HDC dc) { PaintGraphicControls(dc); }
 
+void TWinControl::EraseWithColor(TMessage& message) {
+    RECT r{};
+    GetClientRect(handle_, &r);
+    fw::GdiObject brush(CreateSolidBrush(ColorToRGB(Color())));
+    FillRect(reinterpret_cast<HDC>(message.WParam), &r, static_cast<HBRUSH>(brush.get()));
+    message.Result = 1;
+}
+
 void TWinControl::AlignControls() {
     for (TControl* c : controls_)
         if (c->Align() == TAlign::Client) c->SetBounds(0, 0, ClientWidth(), ClientHeight());
@@ -537,14 +545,7 @@ void TWinControl::WndProc(TMessage& message) {
         }
         break;
     case WM_ERASEBKGND:
-        if (!systemClass_) {
-            RECT r;
-            GetClientRect(handle_, &r);
-            fw::GdiObject brush(CreateSolidBrush(ColorToRGB(Color())));
-            FillRect(reinterpret_cast<HDC>(message.WParam), &r, static_cast<HBRUSH>(brush.get()));
-            message.Result = 1;
-            return;
-        }
+        if (!systemClass_) return EraseWithColor(message);
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {

@@ -108,18 +108,26 @@ void TLabel::CreateWnd() {
 
 HBRUSH TLabel::ChildColor(HDC dc) {
     SetTextColor(dc, ColorToRGB(Font.Color()));
-    if (transparent_) {
-        SetBkMode(dc, TRANSPARENT);
-        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    }
-    SetBkColor(dc, ColorToRGB(Color()));
-    brush_.reset(CreateSolidBrush(ColorToRGB(Color())));
+    // A system static cannot show through to what its parent paints (the
+    // parent clips its children): a transparent label takes the parent's
+    // colour, which is what lies behind it.
+    const TColor back = transparent_ && Parent() ? Parent()->Color() : Color();
+    SetBkMode(dc, transparent_ ? TRANSPARENT : OPAQUE);
+    SetBkColor(dc, ColorToRGB(back));
+    brush_.reset(CreateSolidBrush(ColorToRGB(back)));
     return static_cast<HBRUSH>(brush_.get());
 }
 
 TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 185, 105);
     SetControlStyle(ControlStyle() | csAcceptsControls);
+}
+
+void TGroupBox::WndProc(TMessage& message) {
+    // The system's group box leaves its inside to the parent, which clips
+    // its children and so never paints there.
+    if (message.Msg == WM_ERASEBKGND) return EraseWithColor(message);
+    TWinControl::WndProc(message);
 }
 
 void TGroupBox::CreateParams(TCreateParams& params) {

@@ -24,7 +24,7 @@ public:
           nc_(lhark ? 289 : 510),
           np_(lhark ? 64 : (windowBits <= 13 ? 14 : windowBits + 1)),
           pbit_(lhark ? 6 : (windowBits <= 13 ? 4 : 5)),
-          c_(nc_, 12),
+          c_(nc_, 11),
           p_(np_, 8),
           t_(kNT, 8) {}
 

@@ -198,17 +198,7 @@ void buildPath(Parsed& p, unsigned codePage) {
     // Symlinks: "name|target", the '|' found walking multibyte-aware.
     bool modeLink = h.unixMode && (*h.unixMode & 0170000) == 0120000;
     if (h.method == Method::Lhd) {
-        std::size_t bar = std::string::npos;
-        for (std::size_t i = 0; i < full.size();) {
-            if (full[i] == '|') {
-                bar = i;
-                break;
-            }
-            i += (i + 1 < full.size() && isLeadByte(codePage, static_cast<std::uint8_t>(full[i])) &&
-                  static_cast<std::uint8_t>(full[i + 1]) >= 0x40)
-                     ? 2
-                     : 1;
-        }
+        std::size_t bar = findCharacter(full, '|', codePage);
         if (bar != std::string::npos) {
             h.symlinkTarget = full.substr(bar + 1);
             full.resize(bar);
@@ -351,9 +341,6 @@ MemberHeader parse(Input& in, std::uint64_t offset, const std::uint8_t* base, co
     if (h.codePage == 0) h.codePage = codePage;
     h.headerSize = static_cast<std::uint32_t>(dataStart);
     h.dataOffset = offset + dataStart;
-    if (h.method == Method::Lhd) {
-        h.compressedSize = 0;  // directories carry no data (some writers leave junk)
-    }
     buildPath(p, h.codePage);
     if (h.dataOffset + h.compressedSize < h.dataOffset) fail(Errc::BadHeader, offset, "member size overflows");
     return h;

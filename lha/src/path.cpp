@@ -76,6 +76,14 @@ std::string normalizeSeparators(std::string_view bytes, unsigned codePage, bool*
     return out;
 }
 
+std::size_t findCharacter(std::string_view bytes, char c, unsigned codePage) noexcept {
+    std::size_t found = std::string_view::npos;
+    forEachChar(bytes, codePage, [&](std::size_t i, std::size_t n) {
+        if (found == std::string_view::npos && n == 1 && bytes[i] == c) found = i;
+    });
+    return found;
+}
+
 std::vector<std::string> splitPath(std::string_view bytes, unsigned codePage) {
     std::vector<std::string> parts;
     std::string current;
@@ -188,11 +196,10 @@ SafePath resolveSafePath(std::string_view name, const SafePathOptions& options, 
     return result;
 }
 
-SafePath resolveSafePath(const MemberHeader& member, SafePathOptions options) {
+SafePath resolveSafePath(const MemberHeader& member, const SafePathOptions& options) {
     std::uint32_t known = 0;
     if (member.backslashInName) known |= kPathBackslash;
     if (member.isSymlink) known |= kPathSymlink;
-    if (member.codePage) options.codePage = member.codePage;
     return resolveSafePath(member.path, options, known);
 }
 

@@ -49,13 +49,11 @@ std::vector<std::uint8_t> ArchiveReader::readAll() {
 }
 
 void extractMember(Input& in, const MemberHeader& member, Sink& sink, const ProgressFn& progress) {
-    const std::string id(member.methodId.data(), member.methodId.size());
     if (progress && !progress(0, member.originalSize)) throw Error(Errc::Cancelled, "cancelled");
-    if (member.isDirectory || member.isSymlink || member.method == Method::Lhd) {
-        if (progress && !progress(0, 0)) throw Error(Errc::Cancelled, "cancelled");
-        return;
-    }
-    if (!isSupported(member.method)) throw Error(Errc::UnsupportedMethod, "unsupported method " + id);
+    if (member.isDirectory || member.isSymlink || member.method == Method::Lhd) return;
+    if (!isSupported(member.method))
+        throw Error(Errc::UnsupportedMethod,
+                    "unsupported method " + std::string(member.methodId.data(), member.methodId.size()));
 
     InputRange range(in, member.dataOffset, member.compressedSize);
     auto decoder = makeDecoder(member.method, range, member.compressedSize, member.originalSize);

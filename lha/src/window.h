@@ -60,13 +60,13 @@ protected:
     // Copies `len` bytes from `dist` back, byte by byte semantics (overlap repeats).
     static inline void copyMatch(std::uint8_t* dst, std::size_t dist, std::size_t len) {
         const std::uint8_t* src = dst - dist;
-        if (dist >= 8) [[likely]] {
-            // Whole 8-byte steps (the window has slack for the overrun); most
-            // matches are short, so the first two steps are unrolled.
-            std::memcpy(dst, src, 8);
-            if (len <= 8) return;
-            std::memcpy(dst + 8, src + 8, 8);
-            for (std::size_t i = 16; i < len; i += 8) std::memcpy(dst + i, src + i, 8);
+        if (dist >= 16) [[likely]] {
+            // Whole 16-byte steps (the window has slack for the overrun); most
+            // matches are short, so the first step is unconditional.
+            std::memcpy(dst, src, 16);
+            for (std::size_t i = 16; i < len; i += 16) std::memcpy(dst + i, src + i, 16);
+        } else if (dist >= 8) {
+            for (std::size_t i = 0; i < len; i += 8) std::memcpy(dst + i, src + i, 8);
         } else if (dist == 1) {
             std::memset(dst, src[0], len);
         } else {

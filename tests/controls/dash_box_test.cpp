@@ -82,11 +82,7 @@ public:
         LeftUp();
     }
     void Key(WORD vk) {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = vk;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof in[0]);
+        TypeKey(vk);
         Pump();
     }
     int Clicks() const { return static_cast<int>(std::count(events_.begin(), events_.end(), "click")); }

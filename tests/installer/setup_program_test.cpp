@@ -1,4 +1,5 @@
 // Runs the real Setup.exe under the test prefix and watches it as a user would.
+#include "SetupFolder.h"
 #include "WinDriver.h"
 
 #include <gtest/gtest.h>
@@ -10,28 +11,6 @@ namespace fs = std::filesystem;
 using namespace windriver;
 
 namespace {
-
-fs::path WinePath(const char* unixPath) {
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
-// A folder holding Setup.exe and, when given, its Setup.ini and a library.
-class SetupFolder {
-public:
-    explicit SetupFolder(const std::string& ini, const char* library = nullptr) {
-        fs::copy_file(WinePath(SETUP_EXE), dir_.Path() / "Setup.exe");
-        if (!ini.empty()) WriteFile(dir_.Path() / "Setup.ini", ini);
-        if (library) fs::copy_file(WinePath(library), dir_.Path() / "UNLHA32.DLL");
-    }
-    std::string Exe() const { return (dir_.Path() / "Setup.exe").string(); }
-    std::string Dir() const { return dir_.Str(); }
-
-private:
-    TempDir dir_;
-};
 
 constexpr char kCompleteIni[] = "[Setup]\r\nProjectName=Quest\r\nGameTitle=The Quest\r\n";
 

@@ -15,6 +15,9 @@ TEST(NameSplitting, ShiftJisAwareOnlyInDoubleByteCodePages) {
     // it cannot hide a separator: "\x81/" splits.
     EXPECT_EQ(lha::splitPath("x\x81/..", 932), (std::vector<std::string>{"x\x81", ".."}));
     EXPECT_EQ(lha::normalizeSeparators("d\xff" + so + "\\f", 932), "d/" + so + "/f");
+    // '|' (0x7C) is a Shift-JIS trail byte too: a symlink bar is found past it.
+    EXPECT_EQ(lha::findCharacter("\x83\x7c|t", '|', 932), 2u);
+    EXPECT_EQ(lha::findCharacter("\x83\x7c|t", '|', 1252), 1u);
 }
 
 struct SafeCase {
@@ -97,11 +100,13 @@ TEST(SafePath, MemberFlagsAreApplied) {
     EXPECT_EQ(r.issues, lha::kPathBackslash);
     EXPECT_EQ(r.path, "dir/file");
 
-    // The member's own code page wins over the caller's default.
+    // The file system's code page decides how bytes split, not the archive's:
+    // under 1252 the 0x5C after 0xE9 is a separator the OS would honour.
     lha::MemberHeader latin;
     latin.path = "caf\xe9\\x";
-    latin.codePage = 1252;
-    EXPECT_EQ(lha::resolveSafePath(latin).path, "caf\xe9/x");
+    latin.codePage = 932;
+    EXPECT_EQ(lha::resolveSafePath(latin, {.codePage = 1252}).path, "caf\xe9/x");
+    EXPECT_EQ(lha::resolveSafePath(latin, {.codePage = 932}).path, "caf\xe9\\x");
 }
 
 }  // namespace

@@ -65,6 +65,24 @@ std::vector<HWND> TopLevelWindows(DWORD processId) {
     return search.found;
 }
 
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(
+        parent,
+        [](HWND wnd, LPARAM data) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindChildByText(HWND parent, const std::string& text) {
+    for (HWND child : ChildWindows(parent))
+        if (WindowText(child) == text) return child;
+    return nullptr;
+}
+
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -108,6 +126,14 @@ MessageBoxInfo WaitForMessageBox(DWORD processId, std::chrono::milliseconds time
 
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void TypeKey(WORD vk) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof in[0]);
 }
 
 COLORREF ScreenPixel(int x, int y) {

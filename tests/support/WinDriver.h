@@ -35,6 +35,10 @@ std::string WindowText(HWND wnd);
 std::string ClassName(HWND wnd);
 // The visible top-level windows of a process.
 std::vector<HWND> TopLevelWindows(DWORD processId);
+// The child windows of a window, their own children included.
+std::vector<HWND> ChildWindows(HWND parent);
+// The first child window (at any depth) whose text is `text`, or null.
+HWND FindChildByText(HWND parent, const std::string& text);
 // Waits for a visible top-level window of the process that satisfies `match`.
 HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& match,
                    std::chrono::milliseconds timeout = 20s);
@@ -54,6 +58,10 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND wnd);
 MessageBoxInfo WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout = 20s);
 // Presses a button of a dialog without blocking on what the click opens.
 void PressButton(HWND dialog, int id);
+
+// Presses and releases a key through the system's input queue, as the
+// keyboard would (to the focused window of the foreground thread).
+void TypeKey(WORD vk);
 
 // The colour of a screen pixel.
 COLORREF ScreenPixel(int x, int y);

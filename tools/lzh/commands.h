@@ -19,7 +19,7 @@ struct Options {
     bool overwrite = false;
     bool quiet = false;
     int progress = -1;               // -1: when stderr is a terminal
-    unsigned codePage = 932;
+    unsigned codePage = 932;         // names and the file system's reading of them
     bool flat = false;               // extract without folder names
 };
 

@@ -6,6 +6,10 @@
 
 #include "commands.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 void usage(std::FILE* out) {
@@ -28,7 +32,8 @@ void usage(std::FILE* out) {
         "  -f, --force                overwrite existing files\n"
         "  -q, --quiet                print only errors\n"
         "  --progress, --no-progress  force progress display on or off (default: on a terminal)\n"
-        "  --codepage=N               code page of member names (default 932; 0x46 headers win)\n"
+        "  --codepage=N               code page of member names (default: 932 here, the ANSI code\n"
+        "                             page on Windows; an archive's code-page header wins)\n"
         "  -h, --help                 this text\n"
         "\n"
         "NAME selects members by path, with * and ? wildcards; a folder name selects its contents.\n"
@@ -74,6 +79,9 @@ int main(int argc, char** argv) {
     if (cmd == "a" || cmd == "c" || cmd == "create") return lzh::runCreate(argc - 2, argv + 2);
 #endif
     lzh::Options o;
+#ifdef _WIN32
+    o.codePage = GetACP();  // names go to the ANSI API, which reads them in this code page
+#endif
     if (cmd == "l" || cmd == "list") o.command = "list";
     else if (cmd == "v" || cmd == "verbose") o.command = "verbose";
     else if (cmd == "t" || cmd == "test") o.command = "test";

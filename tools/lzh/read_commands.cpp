@@ -197,12 +197,15 @@ int runList(const Options& o, bool verbose) {
     auto ratio = [](std::uint64_t packed, std::uint64_t orig) {
         return orig ? 100.0 * static_cast<double>(packed) / static_cast<double>(orig) : 0.0;
     };
+    const char* rule = verbose ? "------------ ---------- ------ ------ -- ---- ---- ---- ------------ ----------------\n"
+                               : "------------ ---------- ------ ------ ----------------\n";
     if (!o.quiet) {
         if (verbose)
-            std::printf("    Original     Packed  Ratio  Method Lv OS   CRC  Attr  Header@     Date       Time   Name\n");
+            std::printf("%12s %10s %6s %-6s %2s %-4s %-4s %-4s %12s %-16s %s\n", "Original", "Packed", "Ratio", "Method",
+                        "Lv", "OS", "CRC", "Attr", "Header at", "Date", "Name");
         else
-            std::printf("    Original     Packed  Ratio  Method  Date       Time   Name\n");
-        std::printf("------------ ---------- ------ ------- ---------------- ----\n");
+            std::printf("%12s %10s %6s %-6s %-16s %s\n", "Original", "Packed", "Ratio", "Method", "Date", "Name");
+        std::fputs(rule, stdout);
     }
     int status = walk(o, [&](lha::ArchiveReader&, const lha::MemberHeader& m) {
         ++count;
@@ -213,21 +216,21 @@ int runList(const Options& o, bool verbose) {
             if (m.level == 0) std::snprintf(os, sizeof os, "-");
             else if (m.os >= 0x21 && m.os < 0x7F) std::snprintf(os, sizeof os, "%c", m.os);
             else std::snprintf(os, sizeof os, "%02X", m.os);
-            std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%%  %s %2d %-3s %04x  %02x  %10" PRIu64 " %s %s%s\n",
+            std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%% %-6s %2d %-4s %04x %02x   %12" PRIu64 " %s %s%s\n",
                         m.originalSize, m.compressedSize, ratio(m.compressedSize, m.originalSize),
                         methodText(m).c_str(), m.level, os, m.crc, m.attributes, m.headerOffset,
                         timeText(m).c_str(), displayName(m).c_str(),
                         lha::isSupported(m.method) ? "" : "  [unsupported method]");
         } else {
-            std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%%  %s  %s %s\n", m.originalSize, m.compressedSize,
+            std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%% %-6s %s %s\n", m.originalSize, m.compressedSize,
                         ratio(m.compressedSize, m.originalSize), methodText(m).c_str(), timeText(m).c_str(),
                         displayName(m).c_str());
         }
         return true;
     });
     if (!o.quiet && status != kExitFatal) {
-        std::printf("------------ ---------- ------ ------- ---------------- ----\n");
-        std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%%  %" PRIu64 " member(s)\n", totalOrig, totalPacked,
+        std::fputs(rule, stdout);
+        std::printf("%12" PRIu64 " %10" PRIu64 " %5.1f%% %" PRIu64 " member(s)\n", totalOrig, totalPacked,
                     ratio(totalPacked, totalOrig), count);
     }
     return status;

@@ -245,6 +245,8 @@ protected:
     void PaintGraphicControls(HDC dc);
     // Paints the client area of one of our own windows during WM_PAINT.
     virtual void PaintWindow(HDC dc);
+    // Answers WM_ERASEBKGND by filling the client area with Color().
+    void EraseWithColor(TMessage& message);
     void AlignControls();
     bool IsSystemClass() const noexcept { return systemClass_; }
     // Hands a mouse message to the windowless child it concerns (the one

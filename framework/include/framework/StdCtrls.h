@@ -77,6 +77,7 @@ private:
 class TGroupBox : public TWinControl {
 public:
     explicit TGroupBox(TComponent* owner);
+    void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

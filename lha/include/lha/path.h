@@ -24,6 +24,10 @@ bool isLeadByte(unsigned codePage, std::uint8_t byte) noexcept;
 // *sawBackslash when a '\' separator was seen.
 std::string normalizeSeparators(std::string_view bytes, unsigned codePage, bool* sawBackslash = nullptr);
 
+// Offset of the first `c` that stands as a character of its own (not the
+// trail byte of a double-byte character); npos when there is none.
+std::size_t findCharacter(std::string_view bytes, char c, unsigned codePage) noexcept;
+
 // Splits a name at its separators (0xFF, '\', '/'), multibyte-aware. Empty
 // components (doubled or leading separators) are dropped.
 std::vector<std::string> splitPath(std::string_view bytes, unsigned codePage);
@@ -87,7 +91,10 @@ struct SafePath {
 };
 
 struct SafePathOptions {
-    unsigned codePage = 932;           // code page of the name bytes
+    // The code page in which the file system will read the bytes (the DLL:
+    // GetACP(), as the ANSI API does). Safety is judged as the OS will split
+    // the name, whatever code page the archive was written in.
+    unsigned codePage = 932;
     std::uint32_t refuse = kDefaultRefuse;  // issues that refuse instead of renaming
     char separator = '/';              // joins the output components ('\\' for Windows)
 };
@@ -97,8 +104,8 @@ struct SafePathOptions {
 // `knownIssues` adds issues the header told (kPathBackslash, kPathSymlink).
 SafePath resolveSafePath(std::string_view name, const SafePathOptions& options = {}, std::uint32_t knownIssues = 0);
 
-// Same for a member: uses its path, its code page, its symlink flag and its
-// level-2 backslash flag.
-SafePath resolveSafePath(const MemberHeader& member, SafePathOptions options = {});
+// Same for a member: uses its path, its symlink flag and its level-2
+// backslash flag.
+SafePath resolveSafePath(const MemberHeader& member, const SafePathOptions& options = {});
 
 }  // namespace lha

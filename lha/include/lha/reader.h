@@ -2,6 +2,18 @@
 // Reading an archive: walk the members, then extract or test each one with
 // its length and CRC-16 verified, streaming through a Sink with a progress
 // and cancel callback.
+//
+//   lha::FileInput in(path);
+//   lha::ArchiveReader reader(in);
+//   while (reader.next()) {
+//       auto safe = lha::resolveSafePath(reader.member(), {.codePage = acp, .separator = '\\'});
+//       if (!safe.ok()) { report(safe.issues); continue; }
+//       MySink out(target + "\\" + safe.path);   // or create a folder for isDirectory
+//       reader.extract(out, [&](std::uint64_t done, std::uint64_t total) { return !cancelled; });
+//   }
+//
+// One reader serves one thread; several readers may share nothing but
+// separate Inputs.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,7 +34,8 @@ struct ReaderOptions {
 
 // Called while a member is decoded: bytes produced so far and the member's
 // original size. Return false to cancel: extract() then throws
-// Error(Errc::Cancelled). Called at least once at the start and at the end.
+// Error(Errc::Cancelled). Called with done = 0 first and, for a member with
+// data, after every piece (at most 256 KiB apart) up to done = total.
 using ProgressFn = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
 class ArchiveReader {

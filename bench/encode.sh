@@ -1,0 +1,66 @@
+#!/bin/sh
+# Encode benchmark: our `lzh a` against jlha on the same generated ~50 MiB
+# text and binary inputs, -lh5- and -lh7-, header level 2. Prints archive
+# sizes, times and the ratios: size ours/jlha (target <= 0.97) and speed
+# jlha/ours (target >= 5).
+#
+#   sh bench/encode.sh [SIZE_MIB] [REPEATS]   (defaults: 50 and 3; best run counts)
+#
+# bench/run.sh ends by running it; inputs are shared with the decode section.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+size_mib=${1:-50}
+repeats=${2:-3}
+
+sh scripts/build.sh host >/dev/null
+lzh="$root/dist/host/bin/lzh"
+command -v jlha >/dev/null || { echo "bench: jlha missing (scripts/install-deps.sh)" >&2; exit 1; }
+work="$root/build/bench"
+mkdir -p "$work"
+g++ -O2 -std=c++20 bench/gendata.cpp -o "$work/gendata"
+g++ -O2 -std=c++20 bench/measure.cpp -o "$work/measure"
+out=$(mktemp -d "$work/encode.XXXXXX")
+trap 'rm -rf "$out"' EXIT
+
+# best OUTPUT COMMAND...: "wall cpu rss" of the run with the least wall time;
+# OUTPUT is removed before each run and left by the last one.
+best() {
+    target=$1 result=""
+    shift
+    for _ in $(seq "$repeats"); do
+        rm -f "$target"
+        "$work/measure" "$@" 2>"$out/time" >/dev/null || { echo "bench: $1 failed" >&2; exit 1; }
+        line=$(tail -n 1 "$out/time")
+        if [ -z "$result" ] || awk -v n="$line" -v o="$result" 'BEGIN { split(n, x, " "); split(o, y, " "); exit !(x[1] < y[1]) }'; then
+            result=$line
+        fi
+    done
+    echo "$result"
+}
+
+bytes=$((size_mib * 1024 * 1024))
+printf '%-12s %-6s %-5s %10s %8s %8s %8s %9s  %s\n' input method tool size "wall s" "cpu s" "MiB/s" "peak MiB" "ours vs jlha"
+for kind in text binary; do
+    input="$work/$kind-$size_mib.dat"
+    [ -f "$input" ] || "$work/gendata" "$kind" "$bytes" > "$input"
+    ln -sf "$input" "$out/$kind.dat"
+    for method in 5 7; do
+        set -- $(best "$out/ours.lzh" "$lzh" a -q -f -m lh$method "$out/ours.lzh" -C "$out" "$kind.dat")
+        ours_wall=$1 ours_cpu=$2 ours_rss=$3
+        "$lzh" t -q "$out/ours.lzh" || { echo "bench: our archive does not test" >&2; exit 1; }
+        ours_size=$(wc -c < "$out/ours.lzh")
+        set -- $(cd "$out" && best "$out/jlha.lzh" jlha "c2o${method}q" "$out/jlha.lzh" "$kind.dat")
+        jlha_wall=$1 jlha_cpu=$2 jlha_rss=$3
+        jlha_size=$(wc -c < "$out/jlha.lzh")
+        awk -v k="$kind" -v m="-lh$method-" -v mib="$size_mib" -v os="$ours_size" -v ow="$ours_wall" -v oc="$ours_cpu" -v orss="$ours_rss" \
+            -v js="$jlha_size" -v jw="$jlha_wall" -v jc="$jlha_cpu" -v jrss="$jlha_rss" 'BEGIN {
+            printf "%-12s %-6s %-5s %10d %8.3f %8.3f %8.1f %9.1f  size x%.3f, %.2fx faster (cpu %.2fx)\n", k, m, "ours", os, ow, oc, mib / ow, orss / 1024, os / js, jw / ow, jc / oc
+            printf "%-12s %-6s %-5s %10d %8.3f %8.3f %8.1f %9.1f\n", "", "", "jlha", js, jw, jc, mib / jw, jrss / 1024 }'
+    done
+done
+cat <<'NOTE'
+size xN: our archive over jlha's (at most 0.97 is the goal). Nx faster: jlha's
+wall time over ours, each the best of the repeats (cpu: the same for CPU time;
+our encoder uses every processor, jlha one).
+NOTE

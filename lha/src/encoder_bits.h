@@ -1,0 +1,61 @@
+#pragma once
+// MSB-first bit output as the static-Huffman LHA methods expect it; blocks are
+// not byte-aligned, so chunks produced in parallel are joined bit by bit.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lha::encoder_detail {
+
+class BitWriter {
+public:
+    void put(std::uint32_t value, unsigned count) {
+        // count <= 24 keeps the accumulator from overflowing.
+        acc_ = (acc_ << count) | (value & ((1u << count) - 1u));
+        pending_ += count;
+        while (pending_ >= 8) {
+            pending_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(acc_ >> pending_));
+        }
+    }
+
+    void putWide(std::uint32_t value, unsigned count) {
+        if (count > 16) {
+            put(value >> 16, count - 16);
+            put(value & 0xFFFF, 16);
+        } else {
+            put(value, count);
+        }
+    }
+
+    // Appends every bit another writer holds, including its unfinished byte.
+    void append(const BitWriter& other) {
+        if (pending_ == 0) {
+            bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+        } else {
+            for (std::uint8_t b : other.bytes_) put(b, 8);
+        }
+        if (other.pending_) put(static_cast<std::uint32_t>(other.acc_), other.pending_);
+    }
+
+    std::uint64_t bitCount() const { return bytes_.size() * 8ull + pending_; }
+
+    // Hands over the complete bytes and keeps the unfinished one.
+    std::vector<std::uint8_t> takeBytes() {
+        std::vector<std::uint8_t> out;
+        out.swap(bytes_);
+        return out;
+    }
+
+    // Pads the last byte with zero bits.
+    void flushPartialByte() {
+        if (pending_) put(0, 8 - pending_);
+    }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    std::uint64_t acc_ = 0;
+    unsigned pending_ = 0;
+};
+
+}  // namespace lha::encoder_detail

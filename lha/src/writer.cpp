@@ -1,0 +1,172 @@
+#include "lha/writer.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "lha/crc16.h"
+#include "lha/error.h"
+#include "writer_headers.h"
+
+namespace lha {
+
+using writer_detail::HeaderFields;
+
+namespace {
+
+constexpr std::size_t kReadBlock = 256 * 1024;
+
+Error ioError(const std::string& what, const std::filesystem::path& path) {
+    return Error(Errc::Io, what + ": " + path.string());
+}
+
+}  // namespace
+
+FileSource::FileSource(const std::filesystem::path& path) : path_(path), in_(path, std::ios::binary) {
+    if (!in_) throw ioError("cannot open", path);
+    size_ = std::filesystem::file_size(path);
+}
+
+std::size_t FileSource::read(std::span<std::uint8_t> buffer) {
+    in_.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    if (in_.bad()) throw ioError("cannot read", path_);
+    return static_cast<std::size_t>(in_.gcount());
+}
+
+void FileSource::rewind() {
+    in_.clear();
+    in_.seekg(0);
+    if (!in_) throw ioError("cannot read", path_);
+}
+
+std::size_t MemorySource::read(std::span<std::uint8_t> buffer) {
+    const std::size_t n = std::min(buffer.size(), data_.size() - offset_);
+    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), n, buffer.begin());
+    offset_ += n;
+    return n;
+}
+
+struct ArchiveWriter::Member {
+    MemberInfo info;
+    HeaderFields fields;
+    std::uint64_t headerAt = 0;
+    std::uint64_t dataAt = 0;
+};
+
+ArchiveWriter::ArchiveWriter(const std::filesystem::path& archive, const WriterOptions& options)
+    : path_(archive), options_(options), out_(archive, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc) {
+    if (options.headerLevel < 0 || options.headerLevel > 2) throw std::invalid_argument("header level must be 0, 1 or 2");
+    if (!out_) throw ioError("cannot create", archive);
+}
+
+ArchiveWriter::~ArchiveWriter() {
+    if (finished_) return;
+    out_.close();
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+}
+
+void ArchiveWriter::addDirectory(const MemberInfo& info) {
+    Member m{info, {}, 0, 0};
+    m.fields.method = "-lhd-";
+    m.fields.directory = true;
+    writeMember(m, nullptr);
+}
+
+void ArchiveWriter::addFile(const MemberInfo& info, MemberSource& data) {
+    Member m{info, {}, 0, 0};
+    m.fields.method = data.size() ? std::string(methodId(options_.method)) : "-lh0-";
+    m.fields.originalSize = data.size();
+    m.fields.wide = data.size() > 0xFFFFFFFFull;
+    if (m.fields.wide && options_.headerLevel != 2) throw Error(Errc::Limit, "files of 4 GiB or more need header level 2: " + info.path);
+    writeMember(m, &data);
+}
+
+void ArchiveWriter::writeMember(Member& m, MemberSource* data) {
+    if (finished_) throw std::logic_error("archive already finished");
+    m.headerAt = end_;
+    const auto header = writer_detail::buildHeader(m.fields, m.info, options_);
+    out_.seekp(static_cast<std::streamoff>(m.headerAt));
+    out_.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    m.dataAt = m.headerAt + header.size();
+
+    if (data && m.fields.originalSize) {
+        if (!tryCompress(m, *data)) store(m, *data);
+    }
+    const auto finalHeader = writer_detail::buildHeader(m.fields, m.info, options_);
+    out_.seekp(static_cast<std::streamoff>(m.headerAt));
+    out_.write(reinterpret_cast<const char*>(finalHeader.data()), static_cast<std::streamsize>(finalHeader.size()));
+    if (!out_) throw ioError("cannot write", path_);
+    end_ = m.dataAt + m.fields.compressedSize;
+    progressBase_ += m.fields.originalSize;
+}
+
+// Compresses the member after its header; false when the result would not
+// be smaller than the data, which is then stored instead.
+bool ArchiveWriter::tryCompress(Member& m, MemberSource& data) {
+    const std::uint64_t limit = m.fields.originalSize;
+    Crc16 crc;
+    std::uint64_t read = 0;
+    bool tooBig = false;
+    out_.seekp(static_cast<std::streamoff>(m.dataAt));
+    Encoder encoder({options_.method, options_.threads}, [&](std::span<const std::uint8_t> bytes) {
+        out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out_) throw ioError("cannot write", path_);
+    });
+    std::vector<std::uint8_t> buffer(kReadBlock);
+    while (const std::size_t n = data.read(buffer)) {
+        read += n;
+        if (read > limit) break;
+        crc.update(std::span(buffer).first(n));
+        encoder.write(std::span(buffer).first(n));
+        reportProgress(read);
+        if (encoder.bytesOut() >= limit) {
+            tooBig = true;
+            break;
+        }
+    }
+    if (read != limit && !tooBig) throw ioError("file changed while being archived", m.info.path);
+    if (!tooBig) encoder.finish();
+    if (tooBig || encoder.bytesOut() >= limit) return false;
+    m.fields.compressedSize = encoder.bytesOut();
+    m.fields.crc = crc.value();
+    return true;
+}
+
+void ArchiveWriter::store(Member& m, MemberSource& data) {
+    data.rewind();
+    Crc16 crc;
+    std::uint64_t read = 0;
+    out_.seekp(static_cast<std::streamoff>(m.dataAt));
+    std::vector<std::uint8_t> buffer(kReadBlock);
+    while (const std::size_t n = data.read(buffer)) {
+        read += n;
+        if (read > m.fields.originalSize) break;
+        crc.update(std::span(buffer).first(n));
+        out_.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(n));
+        reportProgress(read);
+    }
+    if (read != m.fields.originalSize) throw ioError("file changed while being archived", m.info.path);
+    m.fields.method = "-lh0-";
+    m.fields.compressedSize = read;
+    m.fields.crc = crc.value();
+}
+
+void ArchiveWriter::reportProgress(std::uint64_t bytes) {
+    if (progress_) progress_(progressBase_ + bytes);
+}
+
+void ArchiveWriter::finish() {
+    if (finished_) return;
+    out_.seekp(static_cast<std::streamoff>(end_));
+    out_.put(0);
+    out_.close();
+    if (out_.fail()) throw ioError("cannot write", path_);
+    // A member stored after a failed compression attempt may leave bytes of
+    // that attempt past the real end.
+    std::filesystem::resize_file(path_, end_ + 1);
+    finished_ = true;
+}
+
+}  // namespace lha
