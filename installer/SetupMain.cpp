@@ -12,6 +12,9 @@ constexpr char kLibraryMissing[] = "UNLHA32.DLL n'a pas pu être chargée";
 constexpr char kLibraryCorrupt[] = "UNLHA32.DLL est un fichier corrompu";
 constexpr int kGradientLines = 64;
 constexpr char kInsertDisk[] = "Insérez la disquette %d";
+constexpr char kInstallDone[] = "L'installation s'est terminée avec succès";
+constexpr char kInstallStopped[] = "L'installation a été stoppée";
+constexpr char kStagingSubfolder[] = "ZORV_TEMP\\GameDisk";
 
 }  // namespace
 
@@ -118,7 +121,37 @@ void TFormBackground::RunInstall() {
     TOptionStore options;
     options.WriteBool(kRegisterProgramValue, FormFirstDialog->RegisterProgram);
     options.WriteBool(kPrepareUninstallValue, FormFirstDialog->PrepareUninstall);
-    // The copy and the extraction of the archive follow here.
+
+    const std::string gameFolder = FormFirstDialog->InstallFolder + ProjectName + "\\";
+    const std::string stagingFolder = TempFolder() + kStagingSubfolder;
+    DeleteFolderTree(stagingFolder);
+    ForceDirectories(stagingFolder);
+    EnableWindow(Handle(), FALSE);
+
+    try {
+        const std::string stagedArchive = stagingFolder + "\\" + ProjectName + ".lzh";
+        if (StageArchive(stagingFolder, stagedArchive) && ExtractArchive(stagedArchive, gameFolder)) {
+            // Registering the uninstaller and the Start-menu shortcut join here, in that order.
+            Screen.SetCursor(crDefault);
+            ShowInformation(kInstallDone);
+            SetModalResult(mrOk);
+        }
+    } catch (const Exception& error) {
+        Screen.SetCursor(crDefault);
+        Application->ShowException(error);
+    } catch (const std::exception& error) {
+        Screen.SetCursor(crDefault);
+        Application->ShowException(Exception(error.what()));
+    }
+
+    Screen.SetCursor(crDefault);
+    DeleteFolderTree(stagingFolder);
+    if (ModalResult() != mrOk) ShowError(kInstallStopped);
+}
+
+bool TFormBackground::ExtractArchive(const std::string& stagedArchive, const std::string& gameFolder) {
+    const std::string command = "x -+ \"" + stagedArchive + "\" \"" + gameFolder + "\"";
+    return UnlhaEntry(Handle(), command.c_str(), nullptr, 0) == 0;
 }
 
 void DeleteFolderTree(const std::string& folder) {

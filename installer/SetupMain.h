@@ -46,6 +46,9 @@ public:
     // when the user stopped (an aborted copy, Cancel at a disk prompt).
     bool StageArchive(const std::string& stagingFolder, const std::string& stagedArchive);
 
+    // Has the archive library extract the staged archive into the game folder; false when it failed.
+    bool ExtractArchive(const std::string& stagedArchive, const std::string& gameFolder);
+
 private:
     bool CopyToStaging(const std::string& source, const std::string& stagingFolder);
     bool StageArchiveParts(const std::string& stagingFolder, const std::string& stagedArchive);
