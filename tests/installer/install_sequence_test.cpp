@@ -59,8 +59,13 @@ protected:
         fs::create_directories(game_.Path() / "data");
         WriteFile(game_.Path() / "data" / "carte.txt", kMap);
         archive_ = packed_.Path() / "Quest.lzh";
-        RunTool("\"" + WinePath(LZH_EXE).string() + "\" a -q --codepage=1252 -C \"" + game_.Str() + "\" \"" +
-                archive_.string() + "\" " + kRuntime + " data");
+        std::string command = "\"" + WinePath(LZH_EXE).string();
+        command += "\" a -q --codepage=1252 -C \"";
+        command += game_.Str();
+        command += "\" \"";
+        command += archive_.string();
+        command += "\" " + kRuntime + " data";
+        RunTool(command);
         HKEY key;
         RegCreateKeyExA(HKEY_CURRENT_USER, kOptionStore, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         const std::string base = base_.Str() + "\\";
