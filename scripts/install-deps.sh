@@ -6,7 +6,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ googletest clang libclang-rt-14-dev
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine64 xvfb xauth xdotool x11-apps imagemagick fonts-ipafont-gothic locales
-lhasa p7zip-full jlha-utils unar time"
+lhasa p7zip-full jlha-utils unar bc time"
 
 missing=""
 for p in $PACKAGES; do
