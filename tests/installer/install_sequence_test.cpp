@@ -59,7 +59,8 @@ protected:
         fs::create_directories(game_.Path() / "data");
         WriteFile(game_.Path() / "data" / "carte.txt", kMap);
         archive_ = packed_.Path() / "Quest.lzh";
-        std::string command = "\"" + WinePath(LZH_EXE).string();
+        std::string command = "\"";
+        command += WinePath(LZH_EXE).string();
         command += "\" a -q --codepage=1252 -C \"";
         command += game_.Str();
         command += "\" \"";
