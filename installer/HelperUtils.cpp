@@ -26,12 +26,6 @@ private:
     UINT previous_;
 };
 
-std::string PartExtension(int i) {
-    char ext[16];
-    std::snprintf(ext, sizeof ext, ".%.3d", i);
-    return ext;
-}
-
 }  // namespace
 
 HMODULE LoadArchiveLibrary() {
@@ -45,6 +39,12 @@ HMODULE LoadArchiveLibrary() {
 }
 
 void PreloadArchiveLibrary() { g_preloadedArchiveLibrary.reset(LoadArchiveLibrary()); }
+
+std::string PartExtension(int part) {
+    char ext[16];
+    std::snprintf(ext, sizeof ext, ".%.3d", part);
+    return ext;
+}
 
 std::string ExeFolder() {
     char path[MAX_PATH];
@@ -112,18 +112,8 @@ void CenterOnOwner(TForm& form) {
 
 int ShowMessageBox(const std::string& text, UINT flags, HWND owner) {
     const std::string title = Application ? Application->Title() : std::string();
-    if (!owner) {
-        if (Application) return Application->MessageBox(text, title, flags);
-        return MessageBoxA(nullptr, text.c_str(), title.c_str(), flags);
-    }
-    HWND active = GetActiveWindow();
-    int result;
-    {
-        TaskWindowsDisabler disabled(nullptr);
-        result = MessageBoxA(owner, text.c_str(), title.c_str(), flags);
-    }
-    if (active && IsWindow(active)) SetActiveWindow(active);
-    return result;
+    if (Application) return Application->MessageBox(text, title, flags, owner);
+    return MessageBoxA(owner, text.c_str(), title.c_str(), flags);
 }
 
 int ShowError(const std::string& text, HWND owner) { return ShowMessageBox(text, MB_ICONERROR, owner); }

@@ -53,6 +53,9 @@ bool IsDriveReady(const std::string& path);
 // floppy ("FD" or "Floppy" after the first character of its display name).
 bool IsFloppyDrive(const std::string& path);
 
+// The extension of part `part` of a split archive: ".001", ".002", ...,
+// ".1000" from one thousand on.
+std::string PartExtension(int part);
 // Concatenates archive's parts (archive with the extensions .001, .002, ...)
 // into destination\<archive's file name>, streaming through one buffer.
 void JoinSplitArchive(const std::string& archive, const std::string& destination, int count);

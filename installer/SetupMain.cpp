@@ -175,12 +175,6 @@ void DeleteFolderTree(const std::string& folder) {
     RemoveDirectoryA(prefix.substr(0, prefix.size() - 1).c_str());
 }
 
-std::string ArchivePartName(const std::string& projectName, int disk) {
-    char ext[16];
-    std::snprintf(ext, sizeof ext, ".%.3d", disk);
-    return projectName + ext;
-}
-
 bool TFormBackground::StageArchive(const std::string& stagingFolder, const std::string& stagedArchive) {
     if (DiskNumber > 0) return StageArchiveParts(stagingFolder, stagedArchive);
     return CopyToStaging(ExeFolder() + ProjectName + ".lzh", stagingFolder);
@@ -195,7 +189,7 @@ bool TFormBackground::CopyToStaging(const std::string& source, const std::string
 
 bool TFormBackground::StageArchiveParts(const std::string& stagingFolder, const std::string& stagedArchive) {
     for (int disk = 1; disk <= DiskNumber; ++disk) {
-        const std::string part = ExeFolder() + ArchivePartName(ProjectName, disk);
+        const std::string part = ExeFolder() + ProjectName + PartExtension(disk);
         // The first part must be beside the installer: its absence is the
         // file-open error, which names the file.
         if (disk == 1 && !FileExists(part)) TFileStream(part, FileMode::OpenRead);

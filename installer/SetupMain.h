@@ -55,9 +55,6 @@ private:
     bool WaitForDisk(int disk, const std::string& part);
 };
 
-// The file name of part `disk` of a split archive: ProjectName.001, .002, ...
-std::string ArchivePartName(const std::string& projectName, int disk);
-
 // The pen colour of gradient line i (0 to 63): dark blue to nearly white.
 COLORREF GradientColor(int line) noexcept;
 

@@ -342,12 +342,12 @@ void TApplication::ShowException(const Exception& error) {
     MessageBox(text, title_, MB_OK | MB_ICONSTOP);
 }
 
-int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags, HWND owner) {
     HWND active = GetActiveWindow();
     int result;
     {
         TaskWindowsDisabler disabled(nullptr);
-        result = ::MessageBoxA(handle_.get(), text.c_str(), caption.c_str(), flags);
+        result = ::MessageBoxA(owner ? owner : handle_.get(), text.c_str(), caption.c_str(), flags);
     }
     if (active && IsWindow(active)) SetActiveWindow(active);
     return result;

@@ -36,20 +36,6 @@ std::string OptionValue(const char* name) {
     return buffer;
 }
 
-void RunTool(const std::string& commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    WaitForSingleObject(info.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    ASSERT_EQ(code, 0u) << commandLine;
-}
-
 class InstallSequence : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,14 +45,13 @@ protected:
         fs::create_directories(game_.Path() / "data");
         WriteFile(game_.Path() / "data" / "carte.txt", kMap);
         archive_ = packed_.Path() / "Quest.lzh";
-        std::string command = "\"";
-        command += WinePath(LZH_EXE).string();
-        command += "\" a -q --codepage=1252 -C \"";
-        command += game_.Str();
-        command += "\" \"";
-        command += archive_.string();
-        command += "\" " + kRuntime + " data";
-        RunTool(command);
+        std::string arguments = "a -q --codepage=1252 -C \"";
+        arguments += game_.Str();
+        arguments += "\" \"";
+        arguments += archive_.string();
+        arguments += "\" " + kRuntime + " data";
+        Process lzh(WinePath(LZH_EXE).string(), {}, arguments);
+        ASSERT_EQ(lzh.Wait(std::chrono::seconds(60)), std::optional<DWORD>(0)) << arguments;
         HKEY key;
         RegCreateKeyExA(HKEY_CURRENT_USER, kOptionStore, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         const std::string base = base_.Str() + "\\";

@@ -17,23 +17,6 @@ namespace {
 constexpr char kOptionStore[] = "Software\\Quillforge\\Mythweave";
 constexpr char kSuccess[] = "L'installation s'est termin\xE9" "e avec succ\xE8s";
 
-HWND ChildWithText(HWND parent, const std::string& text) {
-    struct Search {
-        const std::string& text;
-        HWND found;
-    } search{text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (WindowText(child) != s->text) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,7 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "setup_driver: the first dialog did not appear\n");
         return 1;
     }
-    HWND start = ChildWithText(dialog, "Installer le jeu");
+    HWND start = FindChildByText(dialog, "Installer le jeu");
     if (!start) {
         std::fprintf(stderr, "setup_driver: no \"Installer le jeu\" button\n");
         return 1;

@@ -7,10 +7,11 @@
 
 namespace windriver {
 
-Process::Process(const std::string& exePath, const std::string& workingDir) {
+Process::Process(const std::string& exePath, const std::string& workingDir, const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
     if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info_))
         throw std::runtime_error("cannot start " + exePath + ": error " + std::to_string(GetLastError()));

@@ -17,7 +17,8 @@ using namespace std::chrono_literals;
 // A started program; the destructor kills it if it still runs.
 class Process {
 public:
-    explicit Process(const std::string& exePath, const std::string& workingDir = {});
+    explicit Process(const std::string& exePath, const std::string& workingDir = {},
+                     const std::string& arguments = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

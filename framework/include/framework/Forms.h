@@ -116,9 +116,10 @@ public:
     // The standard error display: the message (with "." added when its last
     // character sorts after "."), the title as caption and the stop icon.
     void ShowException(const Exception& error);
-    // A message box owned by the application window, with the thread's other
-    // windows disabled while it is up.
-    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    // A message box owned by `owner` (by default the application window),
+    // with the thread's other windows disabled while it is up and the active
+    // window re-activated afterwards.
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags, HWND owner = nullptr);
 
     // Windows whose messages go through the dialog navigation (Tab, Enter, Esc).
     void RegisterForm(TForm* form) { forms_.push_back(form); }
