@@ -2,6 +2,7 @@
 // MSB-first bit output as the static-Huffman LHA methods expect it; blocks are
 // not byte-aligned, so chunks produced in parallel are joined bit by bit.
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,12 +11,16 @@ namespace lha::encoder_detail {
 class BitWriter {
 public:
     void put(std::uint32_t value, unsigned count) {
-        // count <= 24 keeps the accumulator from overflowing.
+        // count <= 24 and at most 31 bits pending keep the accumulator from
+        // overflowing; whole 32-bit words go out at once.
         acc_ = (acc_ << count) | (value & ((1u << count) - 1u));
         pending_ += count;
-        while (pending_ >= 8) {
-            pending_ -= 8;
-            bytes_.push_back(static_cast<std::uint8_t>(acc_ >> pending_));
+        if (pending_ >= 32) {
+            pending_ -= 32;
+            const auto word = static_cast<std::uint32_t>(acc_ >> pending_);
+            const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                                           static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+            bytes_.insert(bytes_.end(), bytes, bytes + 4);
         }
     }
 
@@ -28,20 +33,24 @@ public:
         }
     }
 
-    // Appends every bit another writer holds, including its unfinished byte.
+    // Appends every bit another writer holds, including its unfinished word.
     void append(const BitWriter& other) {
         if (pending_ == 0) {
             bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
         } else {
             for (std::uint8_t b : other.bytes_) put(b, 8);
         }
-        if (other.pending_) put(static_cast<std::uint32_t>(other.acc_), other.pending_);
+        putPending(other);
     }
 
     std::uint64_t bitCount() const { return bytes_.size() * 8ull + pending_; }
 
-    // Hands over the complete bytes and keeps the unfinished one.
+    // Hands over the complete bytes and keeps the unfinished ones.
     std::vector<std::uint8_t> takeBytes() {
+        while (pending_ >= 8) {
+            pending_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(acc_ >> pending_));
+        }
         std::vector<std::uint8_t> out;
         out.swap(bytes_);
         return out;
@@ -49,10 +58,19 @@ public:
 
     // Pads the last byte with zero bits.
     void flushPartialByte() {
-        if (pending_) put(0, 8 - pending_);
+        if (pending_ % 8) put(0, 8 - pending_ % 8);
     }
 
 private:
+    void putPending(const BitWriter& other) {
+        unsigned left = other.pending_;
+        while (left) {
+            const unsigned count = std::min(left, 16u);
+            left -= count;
+            put(static_cast<std::uint32_t>(other.acc_ >> left), count);
+        }
+    }
+
     std::vector<std::uint8_t> bytes_;
     std::uint64_t acc_ = 0;
     unsigned pending_ = 0;

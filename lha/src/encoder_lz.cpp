@@ -230,8 +230,8 @@ void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t h
     std::fill(nearest_.begin(), nearest_.end(), -1);
     for (std::size_t pos = 0; pos < history && pos + kMinMatch <= size_; ++pos) insert(pos);
 
-    std::vector<Token> tokens;
-    tokens.reserve((size_ - history) / 2);
+    std::vector<Token>& tokens = tokens_;
+    tokens.clear();
     bool havePrices = false;
     Prices prices{};
     for (std::size_t begin = history, end = 0; begin < size_; begin = end) {

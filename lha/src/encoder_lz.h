@@ -56,6 +56,7 @@ private:
     std::vector<std::uint32_t> matchStart_;
     std::vector<std::uint32_t> cost_;
     std::vector<Match> from_;
+    std::vector<Token> tokens_;
 };
 
 }  // namespace lha::encoder_detail
