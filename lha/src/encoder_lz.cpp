@@ -159,26 +159,33 @@ void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& pr
     cost_[0] = 0;
     std::uint32_t lastMatchCost = kUnreached;
     Match lastMatch{0, 0};
+    std::uint32_t* const cost = cost_.data();
+    Match* const from = from_.data();
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t here = cost_[i];
+        const std::uint32_t here = cost[i];
         const std::uint32_t literal = here + prices.symbol[data_[begin + i]];
-        if (literal < cost_[i + 1]) {
-            cost_[i + 1] = literal;
-            from_[i + 1] = {1, 0};
+        if (literal < cost[i + 1]) {
+            cost[i + 1] = literal;
+            from[i + 1] = {1, 0};
         }
         unsigned shorter = kMinMatch - 1;
         for (std::uint32_t m = matchStart_[i]; m < matchStart_[i + 1]; ++m) {
-            const unsigned longest = static_cast<unsigned>(std::min<std::size_t>(matches_[m].length, n - i));
-            const std::uint32_t base = here + prices.position[positionSymbol(matches_[m].distance)];
+            const Match match = matches_[m];
+            const unsigned longest = static_cast<unsigned>(std::min<std::size_t>(match.length, n - i));
+            const std::uint32_t base = here + prices.position[positionSymbol(match.distance)];
+            // Whether a length improves its target is data-dependent and
+            // poorly predicted: select instead of branching.
             for (unsigned len = shorter + 1; len <= longest; ++len) {
                 const std::uint32_t c = base + prices.symbol[lengthSymbol(len)];
-                if (c < cost_[i + len]) {
-                    cost_[i + len] = c;
-                    from_[i + len] = {static_cast<std::uint16_t>(len), matches_[m].distance};
-                }
-                if (i + len == n && c < lastMatchCost) {
+                const bool better = c < cost[i + len];
+                cost[i + len] = better ? c : cost[i + len];
+                from[i + len] = better ? Match{static_cast<std::uint16_t>(len), match.distance} : from[i + len];
+            }
+            if (i + longest == n) {
+                const std::uint32_t c = base + prices.symbol[lengthSymbol(longest)];
+                if (c < lastMatchCost) {
                     lastMatchCost = c;
-                    lastMatch = {static_cast<std::uint16_t>(len), matches_[m].distance};
+                    lastMatch = {static_cast<std::uint16_t>(longest), match.distance};
                 }
             }
             shorter = std::max(shorter, longest);
