@@ -227,6 +227,105 @@ void buildPath(Parsed& p, unsigned codePage) {
     }
 }
 
+// Levels 0 and 1: a byte-sized header with an 8-bit checksum; level 1 adds
+// extended headers after it, counted in the member's skip size. Returns where
+// the data starts.
+std::size_t parseLevel01(Parsed& p, Input& in, std::uint64_t offset, const std::uint8_t* base, const HeaderOptions& options,
+                         std::vector<std::uint8_t>& buf) {
+    MemberHeader& h = p.h;
+    std::size_t H = base[0];
+    std::size_t N = base[21];
+    std::size_t minH = h.level == 0 ? 20 + N : 25 + N;
+    if (H < minH || (h.level == 0 && H == 21 + N))
+        fail(Errc::BadHeader, offset, "header size too small for its name");
+    buf.resize(H + 2);
+    readExact(in, offset, buf.data(), buf.size(), offset);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i < H + 2; ++i) sum = static_cast<std::uint8_t>(sum + buf[i]);
+    if (sum != buf[1]) fail(Errc::BadHeader, offset, "header checksum mismatch");
+    h.compressedSize = u32(&buf[7]);
+    h.originalSize = u32(&buf[11]);
+    h.dosTime = u32(&buf[15]);
+    h.rawName.assign(reinterpret_cast<const char*>(&buf[22]), N);
+    cutAtNul(h.rawName, h.comment);
+
+    if (h.level == 0) {
+        h.attributes = buf[19];
+        h.hasAttributes = true;
+        if (H >= 22 + N) {
+            h.crc = u16(&buf[22 + N]);
+            // Optional extended area up to H+2, led by an OS ID (other writers
+            // keep comments there). 'U' holds time, mode, uid, gid; OS-9/68k
+            // ('K') puts the last three at its end.
+            std::size_t ext = 24 + N, end = H + 2;
+            if (end > ext && (buf[ext] == 'U' || buf[ext] == 'K' || buf[ext] == '9')) h.os = buf[ext];
+            if (end >= ext + 12 && (buf[ext] == 'U' || buf[ext] == 'K')) {
+                h.unixTime = u32(&buf[ext + 2]);
+                h.unixMode = u16(&buf[end - 6]);
+                h.unixUid = u16(&buf[end - 4]);
+                h.unixGid = u16(&buf[end - 2]);
+            }
+        } else {
+            h.hasCrc = false;
+        }
+        return H + 2;
+    }
+
+    h.crc = u16(&buf[22 + N]);
+    h.os = buf[24 + N];
+    std::uint64_t skip = h.compressedSize;
+    // Extended headers follow the base header; they count in the skip size.
+    std::uint64_t next = u16(&buf[H]);
+    std::size_t pos = H + 2;
+    std::size_t count = 0;
+    while (next != 0) {
+        if (++count > kMaxExtendedHeaders) fail(Errc::BadHeader, offset, "too many extended headers");
+        if (next < 3) fail(Errc::BadHeader, offset, "extended header smaller than its fields");
+        if ((pos - (H + 2)) + next > skip) fail(Errc::BadHeader, offset, "extended headers exceed the skip size");
+        if (pos + next > options.maxHeaderSize) fail(Errc::BadHeader, offset, "header too large");
+        buf.resize(pos + next);
+        readExact(in, offset + pos, buf.data() + pos, static_cast<std::size_t>(next), offset);
+        const std::uint8_t* e = buf.data() + pos;
+        std::size_t dataLen = static_cast<std::size_t>(next) - 3;
+        applyExtended(p, e[0], e + 1, dataLen, pos + 1);
+        pos += static_cast<std::size_t>(next);
+        next = u16(&buf[pos - 2]);
+    }
+    std::uint64_t extTotal = pos - (H + 2);
+    if (!p.have42) h.compressedSize = skip - extTotal;
+    checkHeaderCrc(p, buf, offset);
+    if (h.method == Method::Lh7 && h.os == 0x20) h.method = Method::Lk7;
+    return pos;
+}
+
+// Levels 2 and 3 share one layout: a total header size, the fixed fields,
+// then a chain of extended headers inside that size. They differ only in the
+// width of the sizes: 16 bits at level 2, 32 at level 3.
+std::size_t parseLevel23(Parsed& p, Input& in, std::uint64_t offset, const std::uint8_t* base, const HeaderOptions& options,
+                         std::vector<std::uint8_t>& buf) {
+    MemberHeader& h = p.h;
+    const bool wide = h.level == 3;
+    const std::size_t fixedSize = wide ? 32 : 26;
+    if (wide && u16(base) != 4) fail(Errc::BadHeader, offset, "level-3 word size is not 4");
+    std::uint8_t head[32];
+    readExact(in, offset, head, fixedSize, offset);
+    std::size_t T = wide ? u32(&head[24]) : u16(head);
+    if (!wide && head[23] == 'K') T += 2;  // OS-9/68k writes a total size 2 bytes short
+    if (T < fixedSize) fail(Errc::BadHeader, offset, wide ? "level-3 header size below 32" : "level-2 header size below 26");
+    if (wide && T > options.maxHeaderSize) fail(Errc::BadHeader, offset, "level-3 header size too large");
+    buf.resize(T);
+    readExact(in, offset, buf.data(), T, offset);
+    h.os = buf[23];
+    h.compressedSize = u32(&buf[7]);
+    h.originalSize = u32(&buf[11]);
+    h.unixTime = u32(&buf[15]);
+    h.crc = u16(&buf[21]);
+    const std::uint64_t firstSize = wide ? u32(&buf[28]) : u16(&buf[24]);
+    walkChain(p, buf, fixedSize, firstSize, wide ? 4 : 2, T, offset);
+    checkHeaderCrc(p, buf, offset);
+    return T;
+}
+
 MemberHeader parse(Input& in, std::uint64_t offset, const std::uint8_t* base, const HeaderOptions& options) {
     Parsed p;
     MemberHeader& h = p.h;
@@ -234,111 +333,12 @@ MemberHeader parse(Input& in, std::uint64_t offset, const std::uint8_t* base, co
     h.method = methodFromId(std::string_view(h.methodId.data(), 5));
     h.level = base[20];
     h.headerOffset = offset;
-    unsigned codePage = options.codePage;
 
     std::vector<std::uint8_t> buf;
-    std::size_t dataStart = 0;  // from the header start
+    const std::size_t dataStart = h.level <= 1 ? parseLevel01(p, in, offset, base, options, buf)
+                                               : parseLevel23(p, in, offset, base, options, buf);
 
-    if (h.level == 0 || h.level == 1) {
-        std::size_t H = base[0];
-        std::size_t N = base[21];
-        std::size_t minH = h.level == 0 ? 20 + N : 25 + N;
-        if (H < minH || (h.level == 0 && H == 21 + N))
-            fail(Errc::BadHeader, offset, "header size too small for its name");
-        buf.resize(H + 2);
-        readExact(in, offset, buf.data(), buf.size(), offset);
-        std::uint8_t sum = 0;
-        for (std::size_t i = 2; i < H + 2; ++i) sum = static_cast<std::uint8_t>(sum + buf[i]);
-        if (sum != buf[1]) fail(Errc::BadHeader, offset, "header checksum mismatch");
-        h.compressedSize = u32(&buf[7]);
-        h.originalSize = u32(&buf[11]);
-        h.dosTime = u32(&buf[15]);
-        h.rawName.assign(reinterpret_cast<const char*>(&buf[22]), N);
-        cutAtNul(h.rawName, h.comment);
-
-        if (h.level == 0) {
-            h.attributes = buf[19];
-            h.hasAttributes = true;
-            if (H >= 22 + N) {
-                h.crc = u16(&buf[22 + N]);
-                // Optional extended area up to H+2, led by an OS ID (other writers
-                // keep comments there). 'U' holds time, mode, uid, gid; OS-9/68k
-                // ('K') puts the last three at its end.
-                std::size_t ext = 24 + N, end = H + 2;
-                if (end > ext && (buf[ext] == 'U' || buf[ext] == 'K' || buf[ext] == '9')) h.os = buf[ext];
-                if (end >= ext + 12 && (buf[ext] == 'U' || buf[ext] == 'K')) {
-                    h.unixTime = u32(&buf[ext + 2]);
-                    h.unixMode = u16(&buf[end - 6]);
-                    h.unixUid = u16(&buf[end - 4]);
-                    h.unixGid = u16(&buf[end - 2]);
-                }
-            } else {
-                h.hasCrc = false;
-            }
-            dataStart = H + 2;
-        } else {
-            h.crc = u16(&buf[22 + N]);
-            h.os = buf[24 + N];
-            std::uint64_t skip = h.compressedSize;
-            // Extended headers follow the base header; they count in the skip size.
-            std::uint64_t next = u16(&buf[H]);
-            std::size_t pos = H + 2;
-            std::size_t count = 0;
-            while (next != 0) {
-                if (++count > kMaxExtendedHeaders) fail(Errc::BadHeader, offset, "too many extended headers");
-                if (next < 3) fail(Errc::BadHeader, offset, "extended header smaller than its fields");
-                if ((pos - (H + 2)) + next > skip) fail(Errc::BadHeader, offset, "extended headers exceed the skip size");
-                if (pos + next > options.maxHeaderSize) fail(Errc::BadHeader, offset, "header too large");
-                buf.resize(pos + next);
-                readExact(in, offset + pos, buf.data() + pos, static_cast<std::size_t>(next), offset);
-                const std::uint8_t* e = buf.data() + pos;
-                std::size_t dataLen = static_cast<std::size_t>(next) - 3;
-                applyExtended(p, e[0], e + 1, dataLen, pos + 1);
-                pos += static_cast<std::size_t>(next);
-                next = u16(&buf[pos - 2]);
-            }
-            std::uint64_t extTotal = pos - (H + 2);
-            if (!p.have42) h.compressedSize = skip - extTotal;
-            dataStart = pos;
-            checkHeaderCrc(p, buf, offset);
-            if (h.method == Method::Lh7 && h.os == 0x20) h.method = Method::Lk7;
-        }
-    } else if (h.level == 2) {
-        std::uint8_t head[26];
-        readExact(in, offset, head, sizeof head, offset);
-        std::size_t T = u16(head);
-        h.os = head[23];
-        if (h.os == 'K') T += 2;  // OS-9/68k writes a total size 2 bytes short
-        if (T < 26) fail(Errc::BadHeader, offset, "level-2 header size below 26");
-        buf.resize(T);
-        readExact(in, offset, buf.data(), T, offset);
-        h.compressedSize = u32(&buf[7]);
-        h.originalSize = u32(&buf[11]);
-        h.unixTime = u32(&buf[15]);
-        h.crc = u16(&buf[21]);
-        walkChain(p, buf, 26, u16(&buf[24]), 2, T, offset);
-        dataStart = T;
-        checkHeaderCrc(p, buf, offset);
-    } else {
-        if (u16(base) != 4) fail(Errc::BadHeader, offset, "level-3 word size is not 4");
-        std::uint8_t head[32];
-        readExact(in, offset, head, sizeof head, offset);
-        std::uint32_t T = u32(&head[24]);
-        if (T < 32) fail(Errc::BadHeader, offset, "level-3 header size below 32");
-        if (T > options.maxHeaderSize) fail(Errc::BadHeader, offset, "level-3 header size too large");
-        buf.resize(T);
-        readExact(in, offset, buf.data(), T, offset);
-        h.os = buf[23];
-        h.compressedSize = u32(&buf[7]);
-        h.originalSize = u32(&buf[11]);
-        h.unixTime = u32(&buf[15]);
-        h.crc = u16(&buf[21]);
-        walkChain(p, buf, 32, u32(&buf[28]), 4, T, offset);
-        dataStart = T;
-        checkHeaderCrc(p, buf, offset);
-    }
-
-    if (h.codePage == 0) h.codePage = codePage;
+    if (h.codePage == 0) h.codePage = options.codePage;
     h.headerSize = static_cast<std::uint32_t>(dataStart);
     h.dataOffset = offset + dataStart;
     buildPath(p, h.codePage);
