@@ -7,19 +7,8 @@
 #   sh bench/encode.sh [SIZE_MIB] [REPEATS]   (defaults: 50 and 3; best run counts)
 #
 # bench/run.sh ends by running it; inputs are shared with the decode section.
-set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-size_mib=${1:-50}
-repeats=${2:-3}
-
-sh scripts/build.sh host >/dev/null
-lzh="$root/dist/host/bin/lzh"
-command -v jlha >/dev/null || { echo "bench: jlha missing (scripts/install-deps.sh)" >&2; exit 1; }
-work="$root/build/bench"
-mkdir -p "$work"
-g++ -O2 -std=c++20 bench/gendata.cpp -o "$work/gendata"
-g++ -O2 -std=c++20 bench/measure.cpp -o "$work/measure"
+. "$(dirname "$0")/common.sh"
+require_tools jlha
 out=$(mktemp -d "$work/encode.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 
@@ -39,11 +28,9 @@ best() {
     echo "$result"
 }
 
-bytes=$((size_mib * 1024 * 1024))
 printf '%-12s %-6s %-5s %10s %8s %8s %8s %9s  %s\n' input method tool size "wall s" "cpu s" "MiB/s" "peak MiB" "ours vs jlha"
 for kind in text binary; do
-    input="$work/$kind-$size_mib.dat"
-    [ -f "$input" ] || "$work/gendata" "$kind" "$bytes" > "$input"
+    input=$(input "$kind")
     ln -sf "$input" "$out/$kind.dat"
     for method in 5 7; do
         set -- $(best "$out/ours.lzh" "$lzh" a -q -f -m lh$method "$out/ours.lzh" -C "$out" "$kind.dat")

@@ -6,34 +6,19 @@
 #   sh bench/run.sh [SIZE_MIB] [REPEATS]     (defaults: 50 and 3; best run counts)
 #
 # Builds the host tools first. Inputs and archives are cached in build/bench/.
-set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
-size_mib=${1:-50}
-repeats=${2:-3}
-
-sh scripts/build.sh host >/dev/null
-lzh="$root/dist/host/bin/lzh"
+. "$(dirname "$0")/common.sh"
 lhasa=/usr/bin/lhasa          # Debian's `lha` may point to jlha; lhasa is the C peer
-for tool in "$lhasa" 7z jlha; do
-    command -v "$tool" >/dev/null || { echo "bench: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
-done
+require_tools "$lhasa" 7z jlha
 
-work="$root/build/bench"
-mkdir -p "$work"
-g++ -O2 -std=c++20 bench/gendata.cpp -o "$work/gendata"
-g++ -O2 -std=c++20 bench/measure.cpp -o "$work/measure"
 # Extraction target on a RAM disk where there is one, so the disk is not measured.
 out_base=/dev/shm
 [ -d "$out_base" ] && [ -w "$out_base" ] || out_base="$work"
 out=$(mktemp -d "$out_base/lzh-bench.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 
-bytes=$((size_mib * 1024 * 1024))
 archives=""
 for kind in text binary random; do
-    input="$work/$kind-$size_mib.dat"
-    [ -f "$input" ] || "$work/gendata" "$kind" "$bytes" > "$input"
+    input=$(input "$kind")
     for method in 5 7; do
         archive="$work/$kind-$size_mib-lh$method.lzh"
         if [ ! -f "$archive" ]; then
