@@ -26,14 +26,9 @@ half=$((size_mib * 1024 * 1024 / 2))
 cp build/win64/sample/ZORV_RT.exe "$work/game/"
 dist/host/bin/gamedisk -q -f -t win64 --codepage=1252 -o "$work/disk" "$work/game" Bench "Bench"
 
-wine_dir="$work/wine"
-flock "$work/template.lock" sh tests/wine/make-template.sh "$wine_dir"
-prefix="$work/prefix"
-rm -rf "$prefix"
-cp -a "$wine_dir/template" "$prefix"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
-ln -sfn "$work/disk" "$prefix/dosdevices/g:"
-W=/usr/lib/wine/wine64
+. tests/wine/disk-prefix.sh
+use_disk_prefix "$work" "$work/disk" fresh
+prefix=$WINEPREFIX
 . tests/wine/xvfb.sh
 start_xvfb 1024x768 "$work"
 trap 'stop_xvfb; /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT

@@ -7,6 +7,9 @@ if(WIN32)
   target_compile_definitions(project_options INTERFACE
     WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 STRICT)
   target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++)
+  # Without symbols the installer and its archive library leave room on the
+  # first 3.5-inch floppy for the game's first part.
+  target_link_options(project_options INTERFACE $<$<CONFIG:Release>:-s>)
 endif()
 
 option(SANITIZE "Build host code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

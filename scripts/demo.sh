@@ -20,15 +20,9 @@ cp build/win64/sample/ZORV_RT.exe "$out/game/"
 dist/host/bin/gamedisk -q -f -t win64 --codepage=1252 -o "$out/disk" "$out/game" "$project" "$title"
 
 # A prefix of its own, made from the test template, kept between runs.
-wine_dir="$out/wine"
-flock "$out/template.lock" sh tests/wine/make-template.sh "$wine_dir"
-prefix="$out/prefix"
-[ -d "$prefix" ] || cp -a "$wine_dir/template" "$prefix"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
-# The disk set is drive G:, as the installer's disk would be.
-ln -sfn "$out/disk" "$prefix/dosdevices/g:"
-W=/usr/lib/wine/wine64
-installed="$prefix/drive_c/Program Files/Quillforge/Mythweave/$project"
+. tests/wine/disk-prefix.sh
+use_disk_prefix "$out" "$out/disk" keep
+installed="$WINEPREFIX/drive_c/Program Files/Quillforge/Mythweave/$project"
 
 . tests/wine/xvfb.sh
 if [ -n "${DISPLAY:-}" ]; then

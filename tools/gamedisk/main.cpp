@@ -2,13 +2,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "disk_set.h"
 #include "disk_size.h"
 #include "lha/error.h"
@@ -71,20 +71,6 @@ struct Arguments {
     int progress = -1;
 };
 
-bool optionValue(int& i, int argc, char** argv, const char* shortOpt, const char* longOpt, std::string& value) {
-    const std::string a = argv[i], longPrefix = std::string(longOpt) + "=";
-    if ((shortOpt && a == shortOpt) || a == longOpt) {
-        if (i + 1 >= argc) throw std::invalid_argument(a + " needs a value");
-        value = argv[++i];
-        return true;
-    }
-    if (a.rfind(longPrefix, 0) == 0) {
-        value = a.substr(longPrefix.size());
-        return true;
-    }
-    return false;
-}
-
 // Returns false for --help.
 bool parse(int argc, char** argv, Arguments& a) {
     bool endOfOptions = false;
@@ -97,17 +83,13 @@ bool parse(int argc, char** argv, Arguments& a) {
         else if (arg == "-f" || arg == "--force") a.force = true;
         else if (arg == "-q" || arg == "--quiet") a.quiet = true;
         else if (arg == "--progress" || arg == "--no-progress") a.progress = arg == "--progress";
-        else if (optionValue(i, argc, argv, "-o", "--output", value)) a.output = value;
-        else if (optionValue(i, argc, argv, "-s", "--disk-size", value)) a.diskSize = value;
-        else if (optionValue(i, argc, argv, "-t", "--target", value)) a.target = value;
-        else if (optionValue(i, argc, argv, nullptr, "--dist", value)) a.dist = value;
-        else if (optionValue(i, argc, argv, "-m", "--method", value)) a.method = value;
-        else if (optionValue(i, argc, argv, nullptr, "--codepage", value)) {
-            char* end = nullptr;
-            const unsigned long cp = std::strtoul(value.c_str(), &end, 10);
-            if (value.empty() || *end || cp == 0 || cp > 65535) throw std::invalid_argument("bad code page '" + value + "'");
-            a.codePage = static_cast<unsigned>(cp);
-        } else {
+        else if (lzhpack::optionValue(i, argc, argv, "-o", "--output", value)) a.output = value;
+        else if (lzhpack::optionValue(i, argc, argv, "-s", "--disk-size", value)) a.diskSize = value;
+        else if (lzhpack::optionValue(i, argc, argv, "-t", "--target", value)) a.target = value;
+        else if (lzhpack::optionValue(i, argc, argv, nullptr, "--dist", value)) a.dist = value;
+        else if (lzhpack::optionValue(i, argc, argv, "-m", "--method", value)) a.method = value;
+        else if (lzhpack::optionValue(i, argc, argv, nullptr, "--codepage", value)) a.codePage = lzhpack::decimalOption(value, 1, 65535, "code page");
+        else {
             throw std::invalid_argument("unknown option '" + arg + "' (gamedisk --help lists them)");
         }
     }

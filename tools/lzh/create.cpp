@@ -1,11 +1,11 @@
 // lzh a: creates an archive from files and folders (the encoder side of lzh).
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "commands.h"
 #include "lha/error.h"
 #include "native_names.h"
@@ -50,27 +50,6 @@ struct CreateOptions {
     int progress = -1;
 };
 
-bool optionValue(int& i, int argc, char** argv, const char* shortOpt, const char* longOpt, std::string& value) {
-    const std::string a = argv[i], longPrefix = std::string(longOpt) + "=";
-    if ((shortOpt && a == shortOpt) || a == longOpt) {
-        if (i + 1 >= argc) throw lha::Error(lha::Errc::Limit, a + " needs a value");
-        value = argv[++i];
-        return true;
-    }
-    if (a.rfind(longPrefix, 0) == 0) {
-        value = a.substr(longPrefix.size());
-        return true;
-    }
-    return false;
-}
-
-unsigned number(const std::string& text, unsigned max, const char* what) {
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end || v > max) throw lha::Error(lha::Errc::Limit, std::string("bad ") + what + " '" + text + "'");
-    return static_cast<unsigned>(v);
-}
-
 // Returns false when --help was asked for.
 bool parse(int argc, char** argv, CreateOptions& o) {
     bool endOfOptions = false;
@@ -89,16 +68,16 @@ bool parse(int argc, char** argv, CreateOptions& o) {
             o.quiet = true;
         } else if (a == "--progress" || a == "--no-progress") {
             o.progress = a == "--progress";
-        } else if (optionValue(i, argc, argv, "-m", "--method", value)) {
+        } else if (lzhpack::optionValue(i, argc, argv, "-m", "--method", value)) {
             o.writer.method = lha::parseCompressionMethod(value);
-        } else if (optionValue(i, argc, argv, "-l", "--level", value)) {
-            o.writer.headerLevel = static_cast<int>(number(value, 2, "header level"));
-        } else if (optionValue(i, argc, argv, nullptr, "--codepage", value)) {
-            o.writer.codePage = number(value, 65535, "code page");
-        } else if (optionValue(i, argc, argv, "-C", "--dir", value)) {
+        } else if (lzhpack::optionValue(i, argc, argv, "-l", "--level", value)) {
+            o.writer.headerLevel = static_cast<int>(lzhpack::decimalOption(value, 0, 2, "header level"));
+        } else if (lzhpack::optionValue(i, argc, argv, nullptr, "--codepage", value)) {
+            o.writer.codePage = lzhpack::decimalOption(value, 0, 65535, "code page");
+        } else if (lzhpack::optionValue(i, argc, argv, "-C", "--dir", value)) {
             o.baseDir = value;
-        } else if (optionValue(i, argc, argv, nullptr, "--threads", value)) {
-            o.writer.threads = number(value, 256, "thread count");
+        } else if (lzhpack::optionValue(i, argc, argv, nullptr, "--threads", value)) {
+            o.writer.threads = lzhpack::decimalOption(value, 0, 256, "thread count");
         } else {
             throw lha::Error(lha::Errc::Limit, "unknown option '" + a + "' (lzh a --help lists them)");
         }
