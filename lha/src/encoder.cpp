@@ -30,9 +30,10 @@ const MethodShape& shapeOf(CompressionMethod method) {
     throw std::invalid_argument("unknown compression method");
 }
 
-// Measured with bench/encode.sh: twice the tree depth and a second pricing
-// pass shrink the output by about 0.2% for about 15% more time.
-constexpr SearchEffort kEffort{12, 32, 1};
+// Measured with bench/encode.sh: twice the tree depth, or a second parse with
+// prices from the first, shrank the output by about 0.2% for about 15% more
+// time.
+constexpr SearchEffort kEffort{12, 32};
 
 unsigned threadCount(unsigned requested) {
     if (requested) return requested;

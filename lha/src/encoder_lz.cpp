@@ -128,30 +128,8 @@ unsigned ChunkCompressor::findMatches(std::size_t pos, unsigned maxLength, Match
     return found;
 }
 
-void ChunkCompressor::collectMatches(std::size_t begin, std::size_t end) {
-    matches_.clear();
-    matchStart_.assign(end - begin + 1, 0);
-    Match found[kMaxMatch];
-    for (std::size_t pos = begin; pos < end;) {
-        const unsigned maxLength = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, size_ - pos));
-        matchStart_[pos - begin] = static_cast<std::uint32_t>(matches_.size());
-        if (maxLength < kMinMatch) {
-            ++pos;
-            continue;
-        }
-        const unsigned n = findMatches(pos, maxLength, found);
-        matches_.insert(matches_.end(), found, found + n);
-        ++pos;
-        if (n && found[n - 1].length >= effort_.niceLength) {
-            // Long repeats are taken whole. The positions inside them are not
-            // even added to the trees: the text they repeat is there already.
-            const std::size_t skipEnd = std::min(end, pos - 1 + found[n - 1].length);
-            for (; pos < skipEnd; ++pos) matchStart_[pos - begin] = static_cast<std::uint32_t>(matches_.size());
-        }
-    }
-    matchStart_[end - begin] = static_cast<std::uint32_t>(matches_.size());
-}
-
+// Forward shortest-path parse: a position's cost is final when it is reached,
+// so its matches are searched right then and relaxed at once.
 void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens, bool endsStream) {
     const std::size_t n = end - begin;
     cost_.assign(n + 1, kUnreached);
@@ -161,6 +139,8 @@ void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& pr
     Match lastMatch{0, 0};
     std::uint32_t* const cost = cost_.data();
     Match* const from = from_.data();
+    Match found[kMaxMatch];
+    std::size_t searchFrom = 0;  // positions before it lie inside a long match taken whole
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t here = cost[i];
         const std::uint32_t literal = here + prices.symbol[data_[begin + i]];
@@ -168,9 +148,17 @@ void ChunkCompressor::parse(std::size_t begin, std::size_t end, const Prices& pr
             cost[i + 1] = literal;
             from[i + 1] = {1, 0};
         }
+        const unsigned maxLength = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, size_ - (begin + i)));
+        if (i < searchFrom || maxLength < kMinMatch) continue;
+        const unsigned count = findMatches(begin + i, maxLength, found);
+        if (count && found[count - 1].length >= effort_.niceLength) {
+            // Long repeats are taken whole. The positions inside them are not
+            // even added to the trees: the text they repeat is there already.
+            searchFrom = i + found[count - 1].length;
+        }
         unsigned shorter = kMinMatch - 1;
-        for (std::uint32_t m = matchStart_[i]; m < matchStart_[i + 1]; ++m) {
-            const Match match = matches_[m];
+        for (unsigned m = 0; m < count; ++m) {
+            const Match match = found[m];
             const unsigned longest = static_cast<unsigned>(std::min<std::size_t>(match.length, n - i));
             const std::uint32_t base = here + prices.position[positionSymbol(match.distance)];
             // Whether a length improves its target is data-dependent and
@@ -245,13 +233,7 @@ void ChunkCompressor::compress(std::span<const std::uint8_t> data, std::size_t h
         // A short tail joins the segment before it: matches never cross a
         // segment's end, and the stream's last bytes should be able to match.
         end = size_ - begin < kSegment + kSegment / 4 ? size_ : begin + kSegment;
-        collectMatches(begin, end);
         if (!havePrices) prices = initialPrices(begin, end);
-        for (unsigned pass = 1; pass < effort_.parsePasses; ++pass) {
-            std::vector<Token> trial;
-            parse(begin, end, prices, trial, false);
-            prices = pricesFrom(trial);
-        }
         const std::size_t first = tokens.size();
         parse(begin, end, prices, tokens, endsStream && end == size_);
         prices = pricesFrom(std::span<const Token>(tokens).subspan(first));

@@ -14,7 +14,6 @@ namespace lha::encoder_detail {
 struct SearchEffort {
     unsigned chainDepth;   // tree nodes visited per position
     unsigned niceLength;   // a match this long is taken without further search
-    unsigned parsePasses;  // price-model refinements per segment
 };
 
 class ChunkCompressor {
@@ -40,7 +39,6 @@ private:
     void insert(std::size_t pos);
 
     unsigned findMatches(std::size_t pos, unsigned maxLength, Match* out);
-    void collectMatches(std::size_t begin, std::size_t end);
     void parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens, bool endsStream);
     Prices pricesFrom(std::span<const Token> tokens) const;
     Prices initialPrices(std::size_t begin, std::size_t end) const;
@@ -52,8 +50,6 @@ private:
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> nearest_;
     std::vector<std::int32_t> tree_;
-    std::vector<Match> matches_;
-    std::vector<std::uint32_t> matchStart_;
     std::vector<std::uint32_t> cost_;
     std::vector<Match> from_;
     std::vector<Token> tokens_;
