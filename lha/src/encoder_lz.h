@@ -37,6 +37,7 @@ private:
 
     unsigned searchTree(std::size_t pos, unsigned treeLimit, Match* out);
     void insert(std::size_t pos);
+    void prefetchBuckets(std::size_t pos) const;
 
     unsigned findMatches(std::size_t pos, unsigned maxLength, Match* out);
     void parse(std::size_t begin, std::size_t end, const Prices& prices, std::vector<Token>& tokens, bool endsStream);
