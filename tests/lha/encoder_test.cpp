@@ -13,6 +13,8 @@
 #include <fstream>
 #include <vector>
 
+#include "encoder_bits.h"
+#include "encoder_blocks.h"
 #include "encoder_huffman.h"
 #include "lha/encoder.h"
 #include "lha/error.h"
@@ -289,6 +291,31 @@ TEST(EncoderHuffman, CodesAreCompleteAndNoLongerThanSixteenBits) {
     }
     EXPECT_EQ(kraftSum(lha::encoder_detail::buildCodeLengths(std::vector<std::uint32_t>{0, 3, 0})), 0u)
         << "a lone symbol is written in the single-symbol form";
+}
+
+// Block boundaries: where the statistics change, a cut pays for its tables;
+// where they do not, the blocks together never cost more than one block.
+TEST(EncoderBlocks, CutsWhereStatisticsChangeAndNeverCostMoreThanOneBlock) {
+    namespace ed = lha::encoder_detail;
+    std::mt19937 rng(11);
+    auto literals = [&](std::size_t count, unsigned first, unsigned span) {
+        std::vector<ed::Token> t(count);
+        for (auto& token : t) token = {static_cast<std::uint16_t>(first + rng() % span), 0};
+        return t;
+    };
+    auto bits = [](std::span<const ed::Token> tokens, bool split) {
+        ed::BitWriter out;
+        if (split) ed::writeBlocks(out, tokens, ed::kLh5Shape);
+        else ed::writeBlock(out, tokens, ed::kLh5Shape);
+        return out.bitCount();
+    };
+    auto changing = literals(30000, 'a', 8);   // three bits a symbol
+    const auto binary = literals(30000, 0x80, 128);  // seven
+    changing.insert(changing.end(), binary.begin(), binary.end());
+    EXPECT_LT(bits(changing, true), bits(changing, false) * 85 / 100);
+
+    const auto steady = literals(60000, 'a', 26);
+    EXPECT_LE(bits(steady, true), bits(steady, false));
 }
 
 }  // namespace
