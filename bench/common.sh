@@ -27,3 +27,23 @@ input() {
     [ -f "$file" ] || "$work/gendata" "$1" "$((size_mib * 1024 * 1024))" > "$file"
     echo "$file"
 }
+
+# best_of FIELD RESET COMMAND...: runs COMMAND $repeats times under measure,
+# evaluating the shell text RESET before each run, and prints the "wall cpu
+# rss" line of the best run: the least FIELD (1 wall, 2 CPU time), ties going
+# to the least wall time. A failing run stops the benchmark.
+best_of() {
+    _field=$1 _reset=$2 _best=""
+    shift 2
+    for _ in $(seq "$repeats"); do
+        eval "$_reset"
+        "$work/measure" "$@" 2>"$work/time.$$" >/dev/null || { echo "bench: $* failed" >&2; exit 1; }
+        _line=$(tail -n 1 "$work/time.$$")
+        if [ -z "$_best" ] || awk -v f="$_field" -v n="$_line" -v o="$_best" \
+            'BEGIN { split(n, x, " "); split(o, y, " "); exit !(x[f] < y[f] || (x[f] == y[f] && x[1] < y[1])) }'; then
+            _best=$_line
+        fi
+    done
+    rm -f "$work/time.$$"
+    echo "$_best"
+}

@@ -30,26 +30,18 @@ for kind in text binary random; do
     done
 done
 
-# run NAME ARCHIVE: "wall cpu rss" of the run with the least CPU time
-# (user + system seconds; peak RSS in KiB) over the repeats.
+# run NAME ARCHIVE: "wall cpu rss" of the extraction with the least CPU time
+# (user + system seconds; peak RSS in KiB) over the repeats, its output checked.
 run() {
-    name=$1 archive=$2 best=""
-    for _ in $(seq "$repeats"); do
-        rm -rf "$out/x" && mkdir "$out/x"
-        case $name in
-            lzh)   set -- "$lzh" x -q -f -C "$out/x" "$archive" ;;
-            lhasa) set -- "$lhasa" "xfqw=$out/x" "$archive" ;;
-            7z)    set -- 7z x -y -bd -o"$out/x" "$archive" ;;
-        esac
-        "$work/measure" "$@" 2>"$out/time" >/dev/null || { echo "bench: $name failed on $archive" >&2; exit 1; }
-        cmp -s "$out/x/$(basename "${archive%-lh?.lzh}.dat")" "${archive%-lh?.lzh}.dat" ||
-            { echo "bench: $name extracted wrong data from $archive" >&2; exit 1; }
-        line=$(tail -n 1 "$out/time")
-        if [ -z "$best" ] || awk -v n="$line" -v o="$best" 'BEGIN { split(n, x, " "); split(o, y, " "); exit !(x[2] < y[2] || (x[2] == y[2] && x[1] < y[1])) }'; then
-            best=$line
-        fi
-    done
-    echo "$best"
+    name=$1 archive=$2
+    case $name in
+        lzh)   set -- "$lzh" x -q -f -C "$out/x" "$archive" ;;
+        lhasa) set -- "$lhasa" "xfqw=$out/x" "$archive" ;;
+        7z)    set -- 7z x -y -bd -o"$out/x" "$archive" ;;
+    esac
+    best_of 2 'rm -rf "$out/x" && mkdir "$out/x"' "$@"
+    cmp -s "$out/x/$(basename "${archive%-lh?.lzh}.dat")" "${archive%-lh?.lzh}.dat" ||
+        { echo "bench: $name extracted wrong data from $archive" >&2; exit 1; }
 }
 
 printf '%-16s %-6s %10s  %-6s %8s %8s %8s %8s %9s\n' archive method packed tool "MiB/s" "cpu MiB/s" "ours/x" "wall s" "peak MiB"
@@ -57,10 +49,11 @@ for archive in $archives; do
     packed=$(wc -c < "$archive")
     # The method actually stored (the packer stores what does not compress).
     method=$("$lzh" l "$archive" | sed -n 's/.*\(-l[hz][0-9a-z]-\).*/\1/p' | head -n 1)
-    set -- $(run lzh "$archive"); ours_cpu=$2
-    ours="$*"
+    ours=$(run lzh "$archive")
+    set -- $ours; ours_cpu=$2
     for tool in lzh lhasa 7z; do
-        if [ $tool = lzh ]; then set -- $ours; else set -- $(run $tool "$archive"); fi
+        if [ $tool = lzh ]; then result=$ours; else result=$(run $tool "$archive"); fi
+        set -- $result
         awk -v a="$(basename "$archive" .lzh)" -v meth="$method" -v p="$packed" -v tool=$tool \
             -v wall="$1" -v cpu="$2" -v m="$3" -v ours="$ours_cpu" -v mib="$size_mib" 'BEGIN {
             if (wall <= 0) wall = 0.001; if (cpu <= 0) cpu = 0.01; if (ours <= 0) ours = 0.01
