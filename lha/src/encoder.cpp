@@ -66,12 +66,11 @@ struct Encoder::State {
           threads(threadCount(options.threads)),
           sink(std::move(s)) {}
 
-    // One per thread and kept for the whole member: tables and buffers are
-    // reused from chunk to chunk instead of being allocated and faulted in
-    // again each time.
-    ChunkCompressor& compressor(std::size_t k) {
-        while (compressors.size() <= k) compressors.push_back(std::make_unique<ChunkCompressor>(shape, effort));
-        return *compressors[k];
+    // One compressor per chunk coded at once, kept for the whole member:
+    // tables and buffers are reused from chunk to chunk instead of being
+    // allocated and faulted in again each time. Made before the threads start.
+    void ensureCompressors(std::size_t count) {
+        while (compressors.size() < count) compressors.push_back(std::make_unique<ChunkCompressor>(shape, effort));
     }
 
     const MethodShape& shape;
@@ -98,14 +97,14 @@ struct Encoder::State {
 void Encoder::State::codeChunks(std::size_t count, std::size_t lastLength, bool final) {
     std::vector<BitWriter> outputs(count);
     std::vector<std::exception_ptr> errors(count);
-    for (std::size_t k = 0; k < count; ++k) compressor(k);
+    ensureCompressors(count);
     auto job = [&](std::size_t k) {
         try {
             const std::size_t start = history + k * kChunk;
             const std::size_t length = k + 1 == count ? lastLength : kChunk;
             const std::size_t from = start - std::min(start, window());
-            compressors[k]->compress(std::span<const std::uint8_t>(buffer).subspan(from, start + length - from),
-                                start - from, final && k + 1 == count, outputs[k]);
+            compressors[k]->compress(std::span<const std::uint8_t>(buffer).subspan(from, start + length - from), start - from,
+                                     final && k + 1 == count, outputs[k]);
         } catch (...) {
             errors[k] = std::current_exception();
         }

@@ -1,8 +1,8 @@
 #pragma once
 // MSB-first bit output as the static-Huffman LHA methods expect it; blocks are
 // not byte-aligned, so chunks produced in parallel are joined bit by bit.
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
