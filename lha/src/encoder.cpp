@@ -1,6 +1,9 @@
 #include "lha/encoder.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -59,25 +62,129 @@ CompressionMethod parseCompressionMethod(std::string_view text) {
     throw std::invalid_argument("unknown compression method \"" + std::string(text) + "\" (use lh5, lh6 or lh7)");
 }
 
-struct Encoder::State {
-    State(const EncoderOptions& options, Sink s)
-        : shape(shapeOf(options.method)),
-          effort(kEffort),
-          threads(threadCount(options.threads)),
-          sink(std::move(s)) {}
+namespace {
 
-    // One compressor per chunk coded at once, kept for the whole member:
-    // tables and buffers are reused from chunk to chunk instead of being
-    // allocated and faulted in again each time. Made before the threads start.
-    void ensureCompressors(std::size_t count) {
-        while (compressors.size() < count) compressors.push_back(std::make_unique<ChunkCompressor>(shape, effort));
+// Chunks are coded by a pool of workers while the caller reads on; each keeps
+// its compressor (trees, tables, buffers) for the whole member. Output is
+// joined in input order as the oldest chunks finish, so a slow chunk never
+// holds the other workers at a barrier.
+class ChunkPipeline {
+public:
+    struct Job {
+        std::vector<std::uint8_t> text;  // window of history, then the chunk
+        std::size_t history = 0;
+        bool final = false;
+        BitWriter out;
+        std::exception_ptr error;
+        bool done = false;
+    };
+
+    ChunkPipeline(const MethodShape& shape, unsigned workers) : shape_(shape), workers_(workers) {}
+
+    ~ChunkPipeline() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        jobReady_.notify_all();
     }
 
+    // Queues a chunk; `collect` receives finished chunks in order. Waits while
+    // more chunks are in flight than the workers and one spare can hold, which
+    // bounds memory however fast the input comes.
+    template <typename Collect>
+    void submit(std::unique_ptr<Job> job, Collect&& collect) {
+        if (workers_ <= 1 || (threads_.empty() && job->final)) {
+            // One chunk in all, or no threads wanted: no handover to pay for.
+            if (!inline_) inline_ = std::make_unique<ChunkCompressor>(shape_, kEffort);
+            run(*job, *inline_);
+            collect(*job);
+            return;
+        }
+        startWorkers();
+        {
+            std::lock_guard lock(mutex_);
+            jobs_.push_back(std::move(job));
+        }
+        jobReady_.notify_one();
+        drain(workers_ + 1, collect);
+    }
+
+    // Waits for every queued chunk.
+    template <typename Collect>
+    void finish(Collect&& collect) { drain(0, collect); }
+
+private:
+    static void run(Job& job, ChunkCompressor& compressor) {
+        try {
+            compressor.compress(job.text, job.history, job.final, job.out);
+        } catch (...) {
+            job.error = std::current_exception();
+        }
+    }
+
+    void startWorkers() {
+        if (!threads_.empty()) return;
+        for (unsigned k = 0; k < workers_; ++k) threads_.emplace_back([this] { work(); });
+    }
+
+    void work() {
+        ChunkCompressor compressor(shape_, kEffort);
+        for (;;) {
+            Job* job;
+            {
+                std::unique_lock lock(mutex_);
+                jobReady_.wait(lock, [&] { return stopping_ || started_ < jobs_.size(); });
+                if (stopping_) return;
+                job = jobs_[started_++].get();
+            }
+            run(*job, compressor);
+            {
+                std::lock_guard lock(mutex_);
+                job->done = true;
+            }
+            jobDone_.notify_all();
+        }
+    }
+
+    // Hands finished chunks to `collect` in order until at most `inFlight`
+    // remain queued.
+    template <typename Collect>
+    void drain(std::size_t inFlight, Collect&& collect) {
+        for (;;) {
+            std::unique_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex_);
+                if (jobs_.size() <= inFlight && (jobs_.empty() || !jobs_.front()->done)) return;
+                jobDone_.wait(lock, [&] { return jobs_.front()->done; });
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+                --started_;
+            }
+            collect(*job);
+        }
+    }
+
+    const MethodShape& shape_;
+    unsigned workers_;
+    std::unique_ptr<ChunkCompressor> inline_;
+    std::mutex mutex_;
+    std::condition_variable jobReady_, jobDone_;
+    std::deque<std::unique_ptr<Job>> jobs_;  // in input order; the first `started_` are taken
+    std::size_t started_ = 0;
+    bool stopping_ = false;
+    std::vector<std::jthread> threads_;  // last member: joined before the queue goes
+};
+
+}  // namespace
+
+struct Encoder::State {
+    State(const EncoderOptions& options, Sink s)
+        : shape(shapeOf(options.method)), pipeline(shape, threadCount(options.threads)), sink(std::move(s)) {}
+
     const MethodShape& shape;
-    SearchEffort effort;
-    unsigned threads;
+    ChunkPipeline pipeline;
     Sink sink;
-    std::vector<std::unique_ptr<ChunkCompressor>> compressors;
     std::vector<std::uint8_t> buffer;  // window of history, then pending input
     std::size_t history = 0;
     BitWriter out;
@@ -87,41 +194,28 @@ struct Encoder::State {
     std::size_t window() const { return std::size_t{1} << shape.windowBits; }
     std::size_t pending() const { return buffer.size() - history; }
 
-    void codeChunks(std::size_t count, std::size_t lastLength, bool final);
+    void submitChunk(std::size_t length, bool final);
+    void collect(ChunkPipeline::Job& job);
     void emitCompleteBytes();
 };
 
-// Codes `count` consecutive chunks of pending input in parallel (the last one
-// `lastLength` bytes long, and the end of the input when `final`), then keeps
-// one window of history.
-void Encoder::State::codeChunks(std::size_t count, std::size_t lastLength, bool final) {
-    std::vector<BitWriter> outputs(count);
-    std::vector<std::exception_ptr> errors(count);
-    ensureCompressors(count);
-    auto job = [&](std::size_t k) {
-        try {
-            const std::size_t start = history + k * kChunk;
-            const std::size_t length = k + 1 == count ? lastLength : kChunk;
-            const std::size_t from = start - std::min(start, window());
-            compressors[k]->compress(std::span<const std::uint8_t>(buffer).subspan(from, start + length - from), start - from,
-                                     final && k + 1 == count, outputs[k]);
-        } catch (...) {
-            errors[k] = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> workers;
-        for (std::size_t k = 1; k < count; ++k) workers.emplace_back(job, k);
-        job(0);
-    }
-    for (auto& e : errors)
-        if (e) std::rethrow_exception(e);
-    for (const BitWriter& o : outputs) out.append(o);
-
-    const std::size_t end = history + (count - 1) * kChunk + lastLength;
+// Queues the next `length` pending bytes with the window before them, then
+// keeps one window of history.
+void Encoder::State::submitChunk(std::size_t length, bool final) {
+    auto job = std::make_unique<ChunkPipeline::Job>();
+    const std::size_t end = history + length;
+    job->text.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(end));
+    job->history = history;
+    job->final = final;
     const std::size_t keep = std::min(end, window());
     buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(end - keep));
     history = keep;
+    pipeline.submit(std::move(job), [this](ChunkPipeline::Job& done) { collect(done); });
+}
+
+void Encoder::State::collect(ChunkPipeline::Job& job) {
+    if (job.error) std::rethrow_exception(job.error);
+    out.append(job.out);
     emitCompleteBytes();
 }
 
@@ -140,11 +234,10 @@ void Encoder::write(std::span<const std::uint8_t> data) {
     State& s = *state_;
     if (s.finished) throw std::logic_error("Encoder::write after finish");
     s.in += data.size();
-    // A full round is coded only once more input shows it is not the last.
-    const std::size_t round = s.threads * kChunk;
+    // A chunk is queued only once more input shows it is not the last.
     while (!data.empty()) {
-        if (s.pending() == round) s.codeChunks(s.threads, kChunk, false);
-        const std::size_t take = std::min(data.size(), round - s.pending());
+        if (s.pending() == kChunk) s.submitChunk(kChunk, false);
+        const std::size_t take = std::min(data.size(), kChunk - s.pending());
         s.buffer.insert(s.buffer.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
     }
@@ -154,10 +247,8 @@ void Encoder::finish() {
     State& s = *state_;
     if (s.finished) return;
     s.finished = true;
-    if (const std::size_t rest = s.pending()) {
-        const std::size_t chunks = (rest + kChunk - 1) / kChunk;
-        s.codeChunks(chunks, rest - (chunks - 1) * kChunk, true);
-    }
+    if (s.pending()) s.submitChunk(s.pending(), true);
+    s.pipeline.finish([&s](ChunkPipeline::Job& done) { s.collect(done); });
     s.out.flushPartialByte();
     s.emitCompleteBytes();
 }

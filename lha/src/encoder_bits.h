@@ -34,11 +34,20 @@ public:
     }
 
     // Appends every bit another writer holds, including its unfinished word.
+    // Joining is serial work between parallel chunks, so whole bytes are
+    // shifted in one pass rather than put one at a time.
     void append(const BitWriter& other) {
-        if (pending_ == 0) {
-            bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
-        } else {
-            for (std::uint8_t b : other.bytes_) put(b, 8);
+        flushWholeBytes();
+        const std::size_t at = bytes_.size();
+        bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+        if (const unsigned shift = pending_) {
+            std::uint8_t carry = static_cast<std::uint8_t>(acc_ << (8 - shift));
+            for (std::size_t i = at; i < bytes_.size(); ++i) {
+                const std::uint8_t b = bytes_[i];
+                bytes_[i] = static_cast<std::uint8_t>(carry | (b >> shift));
+                carry = static_cast<std::uint8_t>(b << (8 - shift));
+            }
+            acc_ = carry >> (8 - shift);
         }
         putPending(other);
     }
@@ -47,10 +56,7 @@ public:
 
     // Hands over the complete bytes and keeps the unfinished ones.
     std::vector<std::uint8_t> takeBytes() {
-        while (pending_ >= 8) {
-            pending_ -= 8;
-            bytes_.push_back(static_cast<std::uint8_t>(acc_ >> pending_));
-        }
+        flushWholeBytes();
         std::vector<std::uint8_t> out;
         out.swap(bytes_);
         return out;
@@ -62,6 +68,13 @@ public:
     }
 
 private:
+    void flushWholeBytes() {
+        while (pending_ >= 8) {
+            pending_ -= 8;
+            bytes_.push_back(static_cast<std::uint8_t>(acc_ >> pending_));
+        }
+    }
+
     void putPending(const BitWriter& other) {
         unsigned left = other.pending_;
         while (left) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <fstream>
@@ -225,6 +226,27 @@ TEST(EncoderDeterminism, SameBytesWhateverTheThreadsOrFeeding) {
         encoder.finish();
         EXPECT_EQ(pieces, reference);
     }
+}
+
+TEST(EncoderDeterminism, FailingSinkStopsTheWorkersWithoutLosingTheError) {
+    // The sink fails while later chunks are still being coded: the error must
+    // reach the caller and the encoder must stop its threads when destroyed.
+    const Bytes data = textLike(6000000, 10);
+    int calls = 0;
+    auto failing = [&](std::span<const std::uint8_t>) {
+        if (++calls == 2) throw std::runtime_error("disk full");
+    };
+    bool thrown = false;
+    try {
+        lha::Encoder encoder({lha::CompressionMethod::lh5, 3}, failing);
+        for (std::size_t at = 0; at < data.size(); at += 65536)
+            encoder.write(std::span(data).subspan(at, std::min<std::size_t>(65536, data.size() - at)));
+        encoder.finish();
+    } catch (const std::runtime_error& e) {
+        thrown = std::string(e.what()) == "disk full";
+    }
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(calls, 2);
 }
 
 TEST(EncoderWriter, RefusesNamesNoReaderCouldUseAndLeavesNoPartialFile) {
