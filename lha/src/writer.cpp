@@ -5,8 +5,10 @@
 #include <system_error>
 #include <vector>
 
+#include "encoder_whole.h"
 #include "lha/crc16.h"
 #include "lha/error.h"
+#include "ordered_work.h"
 #include "writer_headers.h"
 
 namespace lha {
@@ -54,8 +56,21 @@ struct ArchiveWriter::Member {
     std::uint64_t dataAt = 0;
 };
 
+// Small members are coded by workers; everything is written on the caller's
+// thread.
+struct ArchiveWriter::Parallel {
+    Parallel(CompressionMethod method, unsigned workers)
+        : coders(workers, [method] { return std::make_unique<WholeMemberCoder>(method); }), work(workers, 2 * std::size_t{workers}) {}
+
+    detail::PerWorker<WholeMemberCoder> coders;
+    detail::OrderedWork work;  // after the coders: its threads stop first
+};
+
 ArchiveWriter::ArchiveWriter(const std::filesystem::path& archive, const WriterOptions& options)
-    : path_(archive), options_(options), out_(archive, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc) {
+    : path_(archive),
+      options_(options),
+      parallel_(std::make_unique<Parallel>(options.method, detail::OrderedWork::workersFor(options.threads))),
+      out_(archive, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc) {
     if (options.headerLevel < 0 || options.headerLevel > 2) throw std::invalid_argument("header level must be 0, 1 or 2");
     if (!out_) throw ioError("cannot create", archive);
 }
@@ -71,16 +86,79 @@ void ArchiveWriter::addDirectory(const MemberInfo& info) {
     Member m{info, {}, 0, 0};
     m.fields.method = "-lhd-";
     m.fields.directory = true;
-    writeMember(m, nullptr);
+    writer_detail::buildHeader(m.fields, m.info, options_);
+    queueWritten(std::move(m));
 }
 
 void ArchiveWriter::addFile(const MemberInfo& info, MemberSource& data) {
+    if (finished_) throw std::logic_error("archive already finished");
     Member m{info, {}, 0, 0};
     m.fields.method = data.size() ? std::string(methodId(options_.method)) : "-lh0-";
     m.fields.originalSize = data.size();
     m.fields.wide = data.size() > 0xFFFFFFFFull;
     if (m.fields.wide && options_.headerLevel != 2) throw Error(Errc::Limit, "files of 4 GiB or more need header level 2: " + info.path);
-    writeMember(m, &data);
+    writer_detail::buildHeader(m.fields, m.info, options_);  // refuses a bad name now, not members later
+    if (data.size() == 0) {
+        queueWritten(std::move(m));
+    } else if (data.size() <= kWholeMemberLimit) {
+        queueSmall(std::move(m), data);
+    } else {
+        // Streamed through the encoder, whose chunks use the workers in turn.
+        parallel_->work.finish();
+        writeMember(m, &data);
+    }
+}
+
+// A member with no data to code keeps its place behind the members still
+// being coded.
+void ArchiveWriter::queueWritten(Member member) {
+    auto m = std::make_shared<Member>(std::move(member));
+    parallel_->work.submit([](unsigned) {}, [this, m] { writeMember(*m, nullptr); });
+}
+
+void ArchiveWriter::queueSmall(Member member, MemberSource& source) {
+    struct Job {
+        Member member;
+        std::vector<std::uint8_t> data;
+        std::vector<std::uint8_t> packed;
+        std::uint16_t crc = 0;
+    };
+    auto job = std::make_shared<Job>(Job{std::move(member), std::vector<std::uint8_t>(source.size() + 1), {}, 0});
+    // One byte more than announced is asked for, to notice a file that grew.
+    std::size_t read = 0;
+    while (const std::size_t n = source.read(std::span(job->data).subspan(read))) {
+        read += n;
+        if (read == job->data.size()) break;
+    }
+    if (read != source.size()) throw ioError("file changed while being archived", job->member.info.path);
+    job->data.pop_back();
+    progressBase_ += read;
+    reportProgress(0);
+    parallel_->work.submit(
+        [parallel = parallel_.get(), job](unsigned worker) {
+            Crc16 crc;
+            crc.update(job->data);
+            job->crc = crc.value();
+            job->packed = parallel->coders.of(worker).code(job->data);
+        },
+        [this, job] { writeCoded(job->member, job->data, job->packed, job->crc); });
+}
+
+// Writes a member coded whole, stored instead when coding did not shrink it.
+void ArchiveWriter::writeCoded(Member& m, std::span<const std::uint8_t> data, std::span<const std::uint8_t> packed, std::uint16_t crc) {
+    const bool shrunk = packed.size() < data.size();
+    const auto bytes = shrunk ? packed : data;
+    if (!shrunk) m.fields.method = "-lh0-";
+    m.fields.compressedSize = bytes.size();
+    m.fields.crc = crc;
+    m.headerAt = end_;
+    const auto header = writer_detail::buildHeader(m.fields, m.info, options_);
+    m.dataAt = m.headerAt + header.size();
+    out_.seekp(static_cast<std::streamoff>(m.headerAt));
+    out_.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out_) throw ioError("cannot write", path_);
+    end_ = m.dataAt + m.fields.compressedSize;
 }
 
 void ArchiveWriter::writeMember(Member& m, MemberSource* data) {
@@ -159,6 +237,7 @@ void ArchiveWriter::reportProgress(std::uint64_t bytes) {
 
 void ArchiveWriter::finish() {
     if (finished_) return;
+    parallel_->work.finish();
     out_.seekp(static_cast<std::streamoff>(end_));
     out_.put(0);
     out_.close();

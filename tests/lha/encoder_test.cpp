@@ -249,6 +249,81 @@ TEST(EncoderDeterminism, FailingSinkStopsTheWorkersWithoutLosingTheError) {
     EXPECT_EQ(calls, 2);
 }
 
+TEST(EncoderDeterminism, ArchiveOfManyMembersIsTheSameWhateverTheThreads) {
+    // Small members are coded in parallel and large ones streamed; around the
+    // 1 MiB edge between the two, with folders, empty and incompressible
+    // members in between, the order and every byte must not change.
+    std::vector<Member> members{{"d", {}, true}};
+    for (unsigned k = 0; k < 30; ++k) members.push_back({"d/t" + std::to_string(k), textLike(k * k * 97 % 70000, k), false});
+    members.push_back({"empty", {}, false});
+    members.push_back({"noise", randomBytes(5000, 11), false});
+    members.push_back({"edge", textLike(std::size_t{1} << 20, 12), false});
+    members.push_back({"over", textLike((std::size_t{1} << 20) + 1, 13), false});
+    members.push_back({"after", textLike(3000, 14), false});
+    TempArchive one, three;
+    const Bytes reference = one.write(members, {lha::CompressionMethod::lh6, 2, 932, 1});
+    EXPECT_EQ(three.write(members, {lha::CompressionMethod::lh6, 2, 932, 3}), reference);
+    const auto read = readArchive(reference);
+    ASSERT_EQ(read.size(), members.size());
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        SCOPED_TRACE(members[k].path);
+        EXPECT_EQ(read[k].header.path, members[k].path);
+        EXPECT_EQ(read[k].data, members[k].data);
+    }
+    EXPECT_EQ(std::string(read[32].header.methodId.data(), 5), "-lh0-");
+
+    // A member coded whole is the stream the streaming encoder makes of it.
+    const Bytes data = textLike(50000, 15);
+    TempArchive single;
+    const Bytes archive = single.write({{"t", data, false}}, {lha::CompressionMethod::lh7, 2, 932, 2});
+    const Bytes stream = lha::compress(data, {lha::CompressionMethod::lh7, 1});
+    ASSERT_GT(archive.size(), stream.size());
+    EXPECT_EQ(Bytes(archive.end() - 1 - static_cast<std::ptrdiff_t>(stream.size()), archive.end() - 1), stream);
+}
+
+// A source whose size changes between listing and reading.
+class LyingSource : public lha::MemberSource {
+public:
+    LyingSource(std::uint64_t announced, Bytes data) : announced_(announced), data_(std::move(data)), source_(data_) {}
+    std::uint64_t size() const override { return announced_; }
+    std::size_t read(std::span<std::uint8_t> buffer) override { return source_.read(buffer); }
+    void rewind() override { source_.rewind(); }
+
+private:
+    std::uint64_t announced_;
+    Bytes data_;
+    lha::MemorySource source_;
+};
+
+TEST(EncoderWriter, FileThatChangedWhileReadIsRefusedAndLeavesNoPartialFile) {
+    const std::size_t big = (std::size_t{1} << 20) + 5000;
+    const struct {
+        std::size_t announced, actual;
+    } cases[] = {{1000, 999}, {1000, 1001}, {big, big - 1}, {big, big + 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.announced) + " announced, " + std::to_string(c.actual) + " read");
+        TempArchive archive;
+        {
+            lha::ArchiveWriter w(archive.path(), {lha::CompressionMethod::lh5, 2, 932, 2});
+            lha::MemberInfo info;
+            info.path = "first";
+            const Bytes first = textLike(2000, 16);
+            lha::MemorySource ok(first);
+            w.addFile(info, ok);
+            info.path = "changing";
+            LyingSource source(c.announced, textLike(c.actual, 17));
+            try {
+                w.addFile(info, source);
+                ADD_FAILURE() << "no error";
+            } catch (const lha::Error& e) {
+                EXPECT_EQ(e.code(), lha::Errc::Io);
+                EXPECT_NE(std::string(e.what()).find("changing"), std::string::npos);
+            }
+        }
+        EXPECT_FALSE(fs::exists(archive.path()));
+    }
+}
+
 TEST(EncoderWriter, RefusesNamesNoReaderCouldUseAndLeavesNoPartialFile) {
     const struct {
         std::string path;

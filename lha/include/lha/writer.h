@@ -73,6 +73,9 @@ private:
     std::size_t offset_ = 0;
 };
 
+// Members of up to 1 MiB are read at once and coded in parallel, many at a
+// time; they are still written in the order they were added, and the archive
+// is byte for byte the same whatever the thread count.
 class ArchiveWriter {
 public:
     using Progress = std::function<void(std::uint64_t bytesRead)>;
@@ -83,9 +86,12 @@ public:
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
+    // Reads `data` to its end before returning, so the source may go at once.
+    // A name no reader could use is refused here; a failure to write a member
+    // may be reported by a later call.
     void addFile(const MemberInfo& info, MemberSource& data);
     void addDirectory(const MemberInfo& info);
-    // Writes the end marker and closes the archive.
+    // Writes what is still being coded, the end marker, and closes the archive.
     void finish();
 
     // Called with the running total of member bytes read so far.
@@ -93,13 +99,18 @@ public:
 
 private:
     struct Member;
+    struct Parallel;
+    void queueSmall(Member member, MemberSource& data);
+    void queueWritten(Member member);
     void writeMember(Member& member, MemberSource* data);
+    void writeCoded(Member& member, std::span<const std::uint8_t> data, std::span<const std::uint8_t> packed, std::uint16_t crc);
     bool tryCompress(Member& member, MemberSource& data);
     void store(Member& member, MemberSource& data);
     void reportProgress(std::uint64_t bytes);
 
     std::filesystem::path path_;
     WriterOptions options_;
+    std::unique_ptr<Parallel> parallel_;
     std::fstream out_;
     std::uint64_t end_ = 0;
     std::uint64_t progressBase_ = 0;
