@@ -28,6 +28,21 @@ input() {
     echo "$file"
 }
 
+# input_folder: a game-like folder of the same total size, the text input in
+# 64 KiB files and the binary one in 256 KiB files, as games ship many small
+# files. Prints its path.
+input_folder() {
+    folder="$work/folder-$size_mib"
+    if [ ! -d "$folder" ]; then
+        half=$((size_mib * 1024 * 1024 / 2))
+        mkdir -p "$folder.tmp/text" "$folder.tmp/data"
+        "$work/gendata" text "$half" | (cd "$folder.tmp/text" && split -b 64k -d -a 4 - part-)
+        "$work/gendata" binary "$half" | (cd "$folder.tmp/data" && split -b 256k -d -a 4 - part-)
+        mv "$folder.tmp" "$folder"
+    fi
+    echo "$folder"
+}
+
 # best_of FIELD RESET COMMAND...: runs COMMAND $repeats times under measure,
 # evaluating the shell text RESET before each run, and prints the "wall cpu
 # rss" line of the best run: the least FIELD (1 wall, 2 CPU time), ties going

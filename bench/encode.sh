@@ -1,8 +1,8 @@
 #!/bin/sh
 # Encode benchmark: our `lzh a` against jlha on the same generated ~50 MiB
-# text and binary inputs, -lh5- and -lh7-, header level 2. Prints archive
-# sizes, times and the ratios: size ours/jlha (target <= 0.97) and speed
-# jlha/ours (target >= 5).
+# text and binary inputs and on a game-like folder of both cut into small
+# files, -lh5- and -lh7-, header level 2. Prints archive sizes, times and the
+# ratios: size ours/jlha (target <= 0.97) and speed jlha/ours (target >= 5).
 #
 #   sh bench/encode.sh [SIZE_MIB] [REPEATS]   (defaults: 50 and 3; best run counts)
 #
@@ -13,17 +13,18 @@ out=$(mktemp -d "$work/encode.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 
 printf '%-12s %-6s %-5s %10s %8s %8s %8s %9s  %s\n' input method tool size "wall s" "cpu s" "MiB/s" "peak MiB" "ours vs jlha"
-for kind in text binary; do
-    input=$(input "$kind")
-    ln -sf "$input" "$out/$kind.dat"
+for kind in text binary folder; do
+    # The folder is packed whole, as a game creator would.
+    if [ "$kind" = folder ]; then input=$(input_folder); else input=$(input "$kind"); fi
+    from=$(dirname "$input") name=$(basename "$input")
     for method in 5 7; do
         # Wall time decides here: our encoder uses every processor, jlha one.
-        result=$(best_of 1 'rm -f "$out/ours.lzh"' "$lzh" a -q -f -m lh$method "$out/ours.lzh" -C "$out" "$kind.dat")
+        result=$(best_of 1 'rm -f "$out/ours.lzh"' "$lzh" a -q -f -m lh$method "$out/ours.lzh" -C "$from" "$name")
         set -- $result
         ours_wall=$1 ours_cpu=$2 ours_rss=$3
         "$lzh" t -q "$out/ours.lzh" || { echo "bench: our archive does not test" >&2; exit 1; }
         ours_size=$(wc -c < "$out/ours.lzh")
-        result=$(cd "$out" && best_of 1 'rm -f "$out/jlha.lzh"' jlha "c2o${method}q" "$out/jlha.lzh" "$kind.dat")
+        result=$(cd "$from" && best_of 1 'rm -f "$out/jlha.lzh"' jlha "c2o${method}q" "$out/jlha.lzh" "$name")
         set -- $result
         jlha_wall=$1 jlha_cpu=$2 jlha_rss=$3
         jlha_size=$(wc -c < "$out/jlha.lzh")
