@@ -22,6 +22,13 @@ case $(basename "$fuzzer") in
     fuzz_static) seed lh5 1 lh5.bin; seed lh6 2 lh6.bin; seed lh7 3 lh7.bin ;;
     fuzz_lh1) seed lh1 0 lh1.bin ;;
     fuzz_larc) seed lzs 0 lzs.bin; seed lz5 1 lz5.bin; seed lh0 2 lh0.bin ;;
+    # Encoder seeds: method selector, then text (corpus listings) or
+    # near-random bytes (compressed streams).
+    fuzz_encode)
+        for m in 0 1 2; do
+            { printf "\\$(printf %03o $m)"; cat "$corpus"/output/lha213/*.txt | head -c 30000; } > "$seeds/text$m"
+            { printf "\\$(printf %03o $((m + 4)))"; cat "$corpus/compressed/lh5.bin"; } > "$seeds/noise$m"
+        done ;;
 esac
 
 "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=1024 \
