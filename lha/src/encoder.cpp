@@ -17,6 +17,7 @@ using encoder_detail::BitWriter;
 using encoder_detail::ChunkCompressor;
 using encoder_detail::MethodShape;
 using encoder_detail::SearchEffort;
+using encoder_detail::kWholeMemberLimit;
 
 namespace {
 
@@ -55,15 +56,15 @@ CompressionMethod parseCompressionMethod(std::string_view text) {
     throw std::invalid_argument("unknown compression method \"" + std::string(text) + "\" (use lh5, lh6 or lh7)");
 }
 
-struct WholeMemberCoder::State {
+struct encoder_detail::WholeMemberCoder::State {
     explicit State(CompressionMethod method) : compressor(shapeOf(method), kEffort) {}
     ChunkCompressor compressor;
 };
 
-WholeMemberCoder::WholeMemberCoder(CompressionMethod method) : state_(std::make_unique<State>(method)) {}
-WholeMemberCoder::~WholeMemberCoder() = default;
+encoder_detail::WholeMemberCoder::WholeMemberCoder(CompressionMethod method) : state_(std::make_unique<State>(method)) {}
+encoder_detail::WholeMemberCoder::~WholeMemberCoder() = default;
 
-std::vector<std::uint8_t> WholeMemberCoder::code(std::span<const std::uint8_t> data) {
+std::vector<std::uint8_t> encoder_detail::WholeMemberCoder::code(std::span<const std::uint8_t> data) {
     if (data.size() > kWholeMemberLimit) throw std::invalid_argument("member too large to code whole");
     if (data.empty()) return {};
     BitWriter out;

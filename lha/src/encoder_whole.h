@@ -11,7 +11,7 @@
 
 #include "lha/encoder.h"
 
-namespace lha {
+namespace lha::encoder_detail {
 
 inline constexpr std::size_t kWholeMemberLimit = std::size_t{1} << 20;  // the encoder's chunk
 
@@ -30,4 +30,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-}  // namespace lha
+}  // namespace lha::encoder_detail

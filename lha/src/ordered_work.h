@@ -30,7 +30,6 @@ public:
     // `requested` workers, or one per hardware thread when it is 0.
     static unsigned workersFor(unsigned requested);
 
-    unsigned workers() const { return workers_; }
     bool started() const { return !threads_.empty(); }
 
     // Queues `work`; its `collect` runs once it and every earlier task are

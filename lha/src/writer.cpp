@@ -13,6 +13,8 @@
 
 namespace lha {
 
+using encoder_detail::kWholeMemberLimit;
+using encoder_detail::WholeMemberCoder;
 using writer_detail::HeaderFields;
 
 namespace {
