@@ -85,6 +85,8 @@ ArchiveWriter::~ArchiveWriter() {
 }
 
 void ArchiveWriter::addDirectory(const MemberInfo& info) {
+    // Refused here: a queued member would only fail when collected, maybe never.
+    if (finished_) throw std::logic_error("archive already finished");
     Member m{info, {}, 0, 0};
     m.fields.method = "-lhd-";
     m.fields.directory = true;

@@ -324,6 +324,22 @@ TEST(EncoderWriter, FileThatChangedWhileReadIsRefusedAndLeavesNoPartialFile) {
     }
 }
 
+TEST(EncoderWriter, AddingAfterFinishIsRefused) {
+    TempArchive archive;
+    lha::ArchiveWriter w(archive.path(), {lha::CompressionMethod::lh5, 2, 932, 2});
+    lha::MemberInfo info;
+    info.path = "a";
+    const Bytes data = textLike(3000, 18);
+    lha::MemorySource source(data);
+    w.addFile(info, source);  // starts the workers
+    w.finish();
+    info.path = "b";
+    source.rewind();
+    EXPECT_THROW(w.addFile(info, source), std::logic_error);
+    EXPECT_THROW(w.addDirectory(info), std::logic_error);
+    EXPECT_EQ(readArchive(archive.read()).size(), 1u);
+}
+
 TEST(EncoderWriter, RefusesNamesNoReaderCouldUseAndLeavesNoPartialFile) {
     const struct {
         std::string path;
